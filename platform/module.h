@@ -1,0 +1,37 @@
+// Modules: the file of the module that contains this code, and loading other modules with
+// their entry points.
+#pragma once
+
+#include <memory>
+#include <string>
+
+namespace s4 {
+
+// The full OS path of the module (shared library or program) this function is linked into.
+std::string ThisModuleOsPath();
+// The full OS path of the running program.
+std::string ThisProgramOsPath();
+// Its folder in the host's path form, ending in "\".
+std::u16string ModuleFolder();
+
+// A loaded module; unloaded when the object goes unless Leak() was called.
+class LoadedLibrary {
+ public:
+  // Loads the module at `osPath`; null with `error` set when that fails.
+  static std::unique_ptr<LoadedLibrary> Open(const std::string& osPath, std::string* error);
+  ~LoadedLibrary();
+  LoadedLibrary(const LoadedLibrary&) = delete;
+  LoadedLibrary& operator=(const LoadedLibrary&) = delete;
+
+  // The address of an exported function, or null.
+  void* Symbol(const char* name) const;
+  // Keeps the module loaded for the rest of the process, as hosts do with their plug-ins.
+  void Leak() { leak_ = true; }
+
+ private:
+  explicit LoadedLibrary(void* handle) : handle_(handle) {}
+  void* handle_;
+  bool leak_ = false;
+};
+
+}  // namespace s4

@@ -1,0 +1,49 @@
+#include <dlfcn.h>
+#include <unistd.h>
+
+#include <climits>
+
+#include "platform/module.h"
+#include "platform/path.h"
+
+namespace s4 {
+
+std::string ThisModuleOsPath() {
+  Dl_info info{};
+  if (dladdr(reinterpret_cast<void*>(&ThisModuleOsPath), &info) && info.dli_fname) return info.dli_fname;
+  return {};
+}
+
+std::string ThisProgramOsPath() {
+  char buf[PATH_MAX];
+  const ssize_t n = readlink("/proc/self/exe", buf, sizeof buf - 1);
+  return n > 0 ? std::string(buf, std::size_t(n)) : std::string();
+}
+
+std::u16string ModuleFolder() {
+  std::string path = ThisModuleOsPath();
+  const auto slash = path.find_last_of('/');
+  path = slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
+  return ToHostPath(path);
+}
+
+std::unique_ptr<LoadedLibrary> LoadedLibrary::Open(const std::string& osPath, std::string* error) {
+  dlerror();
+  void* h = dlopen(osPath.c_str(), RTLD_NOW | RTLD_LOCAL);
+  if (!h) {
+    if (error) {
+      const char* e = dlerror();
+      *error = e ? e : ("cannot load " + osPath);
+    }
+    return nullptr;
+  }
+  return std::unique_ptr<LoadedLibrary>(new LoadedLibrary(h));
+}
+
+LoadedLibrary::~LoadedLibrary() {
+  if (handle_ && !leak_) dlclose(handle_);
+}
+
+void* LoadedLibrary::Symbol(const char* name) const { return handle_ ? dlsym(handle_, name) : nullptr; }
+
+}  // namespace s4
