@@ -1,12 +1,139 @@
+// The two exports and the identity of the driver objects they hand out.
 #include "tests/module_fixture.h"
 
 namespace s4::test {
+
+// The interface layouts as a host declares them. They must not live in an anonymous
+// namespace: there the compiler may conclude that nothing implements them and call the
+// pure-virtual handler directly.
+struct ISupportServiceLayout : IUnknown {
+  virtual HRESULT STDMETHODCALLTYPE SupportsService(BSTR name, std::uint8_t* result) = 0;
+};
+struct IDriverMemoryAccessLayout : IUnknown {
+  virtual HRESULT STDMETHODCALLTYPE MemoryRead(std::uint32_t, std::uint32_t, std::uint32_t, std::uint32_t,
+                                               std::uint32_t, std::uint32_t*) = 0;
+  virtual HRESULT STDMETHODCALLTYPE MemoryWrite(std::uint32_t, std::uint32_t, std::uint32_t, std::uint32_t,
+                                                std::uint32_t, std::uint32_t*) = 0;
+};
+
 namespace {
 
-TEST(Exports, CountIs486) {
+// {1DEBA58E-0DF5-4081-93E9-0C1732E7DFAE} and {DE05D751-32F9-4557-A7B6-678A8280E274}; the
+// test spells them out itself rather than taking the module's headers.
+constexpr IID kISupportService = {0x1DEBA58E, 0x0DF5, 0x4081, {0x93, 0xE9, 0x0C, 0x17, 0x32, 0xE7, 0xDF, 0xAE}};
+constexpr IID kIDriverMemoryAccess = {0xDE05D751, 0x32F9, 0x4557, {0xA7, 0xB6, 0x67, 0x8A, 0x82, 0x80, 0xE2, 0x74}};
+constexpr IID kSomethingElse = {0x12345678, 0x1234, 0x1234, {1, 2, 3, 4, 5, 6, 7, 8}};
+
+TEST(Exports, DriverCountIs486) {
   std::int32_t n = 0;
   EXPECT_EQ(Module().CallDriverCount(&n), S_OK);
   EXPECT_EQ(n, 486);
+  EXPECT_EQ(Module().CallDriverCount(nullptr), E_POINTER);
+}
+
+TEST(Exports, KindsOutsideTheRangeAnswerNullWithSuccess) {
+  for (std::int32_t kind : {-1, 486, 100000, INT32_MIN}) {
+    auto* stale = reinterpret_cast<IDispatch*>(0xdeadbeef);
+    IDispatch* d = stale;
+    EXPECT_EQ(Module().CallGetDriver(kind, &d), S_OK) << kind;
+    EXPECT_EQ(d, nullptr) << "the out value is overwritten, not released, for kind " << kind;
+  }
+}
+
+TEST(Exports, EveryKindInTheRangeAnswersADriver) {
+  for (std::int32_t kind : {0, 1, 242, 485}) {
+    IDispatch* d = nullptr;
+    EXPECT_EQ(Module().CallGetDriver(kind, &d), S_OK) << kind;
+    EXPECT_NE(d, nullptr) << kind;
+  }
+}
+
+TEST(Exports, NullOutPointerIsRefused) { EXPECT_EQ(Module().CallGetDriver(0, nullptr), E_POINTER); }
+
+TEST(Exports, EachCallMakesANewDriver) {
+  auto a = Driver(7);
+  auto b = Driver(7);
+  ASSERT_TRUE(a && b);
+  EXPECT_NE(a.get(), b.get());
+}
+
+TEST(DriverIdentity, AddRefAndReleaseAnswerMinusOneAndChangeNothing) {
+  IDispatch* d = nullptr;
+  ASSERT_EQ(Module().CallGetDriver(0, &d), S_OK);
+  for (int i = 0; i < 5; ++i) {
+    EXPECT_EQ(static_cast<std::int32_t>(d->AddRef()), -1);
+    EXPECT_EQ(static_cast<std::int32_t>(d->Release()), -1);
+  }
+  for (int i = 0; i < 5; ++i) EXPECT_EQ(static_cast<std::int32_t>(d->Release()), -1);
+  auto r = CallDispatch(d, 1023, {Variant(u"VireoDriver")});
+  ASSERT_EQ(r.hr, S_OK) << "the driver still answers after any number of releases";
+  EXPECT_EQ(r.value.raw().boolVal, VARIANT_TRUE);
+}
+
+TEST(DriverIdentity, QueryInterfaceAnswersTheFourDeclaredInterfaces) {
+  auto d = Driver(0);
+  void* p = nullptr;
+  ASSERT_EQ(d->QueryInterface(IID_IUnknown, &p), S_OK);
+  auto* unk = static_cast<IUnknown*>(p);
+  ASSERT_EQ(d->QueryInterface(IID_IDispatch, &p), S_OK);
+  EXPECT_EQ(p, d.get());
+  // The same object behind every interface: IUnknown of each is the same pointer.
+  for (const IID* iid : {&kISupportService, &kIDriverMemoryAccess}) {
+    void* q = nullptr;
+    ASSERT_EQ(d->QueryInterface(*iid, &q), S_OK);
+    auto* other = static_cast<IUnknown*>(q);
+    EXPECT_EQ(static_cast<std::int32_t>(other->AddRef()), -1);
+    EXPECT_EQ(static_cast<std::int32_t>(other->Release()), -1);
+    void* back = nullptr;
+    ASSERT_EQ(other->QueryInterface(IID_IUnknown, &back), S_OK);
+    EXPECT_EQ(back, unk);
+  }
+  p = reinterpret_cast<void*>(0xdeadbeef);
+  EXPECT_EQ(d->QueryInterface(kSomethingElse, &p), E_NOINTERFACE);
+  EXPECT_EQ(p, nullptr);
+  EXPECT_EQ(d->QueryInterface(IID_IDispatch, nullptr), E_POINTER);
+}
+
+TEST(DriverIdentity, SupportServiceInterfaceAnswersTheServiceNames) {
+  auto d = Driver(0);
+  void* q = nullptr;
+  ASSERT_EQ(d->QueryInterface(kISupportService, &q), S_OK);
+  auto* s = static_cast<ISupportServiceLayout*>(q);
+  const struct { const char16_t* name; std::uint8_t expected; } cases[] = {
+      {u"VireoDriver", 1}, {u"deviceinformation", 1}, {u"DevicePin", 0}, {u"", 0}, {u"VireoDriverX", 0}};
+  for (const auto& c : cases) {
+    WideString name(c.name);
+    std::uint8_t answer = 7;
+    EXPECT_EQ(s->SupportsService(name.get(), &answer), S_OK);
+    EXPECT_EQ(answer, c.expected) << Utf16ToUtf8(c.name);
+  }
+  EXPECT_EQ(s->SupportsService(nullptr, nullptr), E_POINTER);
+}
+
+TEST(DriverIdentity, MemoryAccessAnswersZero) {
+  auto d = Driver(0);
+  void* q = nullptr;
+  ASSERT_EQ(d->QueryInterface(kIDriverMemoryAccess, &q), S_OK);
+  auto* m = static_cast<IDriverMemoryAccessLayout*>(q);
+  std::uint32_t out = 99;
+  EXPECT_EQ(m->MemoryRead(1, 2, 3, 4, 5, &out), S_OK);
+  EXPECT_EQ(out, 0u);
+  out = 99;
+  EXPECT_EQ(m->MemoryWrite(1, 2, 3, 4, 5, &out), S_OK);
+  EXPECT_EQ(out, 0u);
+}
+
+TEST(DriverIdentity, TypeInformationIsNotImplemented) {
+  auto d = Driver(0);
+  UINT n = 5;
+  EXPECT_EQ(d->GetTypeInfoCount(&n), E_NOTIMPL);
+  ITypeInfo* info = reinterpret_cast<ITypeInfo*>(0x1);
+  EXPECT_EQ(d->GetTypeInfo(0, 0, &info), E_NOTIMPL);
+  EXPECT_EQ(info, nullptr);
+  OLECHAR name[] = {u'x', 0};
+  LPOLESTR names[] = {reinterpret_cast<LPOLESTR>(name)};
+  DISPID id = 0;
+  EXPECT_EQ(d->GetIDsOfNames(IID_NULL, names, 1, 0, &id), E_NOTIMPL);
 }
 
 }  // namespace
