@@ -23,7 +23,7 @@
 // (borrowed), Low32 (low half of a 64-bit value), Raw32 (the 32 bits as they lie), InOutFlag
 // (a VARIANT boolean by reference).
 // Result types: void, bool (VT_BOOL), std::int32_t/std::uint32_t and 8-bit enumerations
-// (VT_I4), std::int64_t (VT_I8), WideString/std::u16string/std::u16string_view (VT_BSTR),
+// (VT_I4), std::int64_t (VT_I8), double (VT_R8), WideString/std::u16string/std::u16string_view (VT_BSTR),
 // ComPtr<IDispatch> (VT_DISPATCH).
 #pragma once
 
@@ -242,6 +242,9 @@ void StoreResult(VARIANT& out, R&& r) {
   } else if constexpr (std::is_same_v<T, std::int64_t>) {
     out.vt = VT_I8;
     out.llVal = r;
+  } else if constexpr (std::is_same_v<T, double>) {
+    out.vt = VT_R8;
+    out.dblVal = r;
   } else if constexpr (std::is_integral_v<T>) {
     static_assert(sizeof(T) <= 4, "32-bit results travel as VT_I4 holding the same bits");
     out.vt = VT_I4;

@@ -24,6 +24,31 @@ namespace DevicePin {
 namespace DeviceIOStandard {
 #include "driver/dispids/device_io_standard.inc"
 }
+// The boundary-scan objects (an entity and the objects of its tree).
+namespace BSDLObject {
+#include "driver/dispids/bsdl_object.inc"
+}
+namespace BSDLEntity {
+#include "driver/dispids/bsdl_entity.inc"
+}
+namespace BSDLValueHolder {
+#include "driver/dispids/bsdl_value_holder.inc"
+}
+namespace ScanPin {
+#include "driver/dispids/scan_pin.inc"
+}
+namespace PinMapping {
+#include "driver/dispids/pin_mapping.inc"
+}
+namespace BoundaryCell {
+#include "driver/dispids/boundary_cell.inc"
+}
+namespace InstructionOpCode {
+#include "driver/dispids/instruction_opcode.inc"
+}
+namespace RegisterAssociation {
+#include "driver/dispids/register_association.inc"
+}
 #undef S4_DISPID
 
 struct Named {
