@@ -2,19 +2,19 @@
 // and action queries, vendor tools, the device picture, the embedded constraint file, the
 // library folder, the rack viewer, the download shortcut and processor control over the
 // host device's debug register.
-//
-// NOTE: until the host integration lands these answer the plain base values; each says
-// what it will rest on.
 #include "driver/vireo_driver.h"
 
-#include <stdexcept>
-
+#include "host/host_services.h"
 #include "platform/module.h"
 
 namespace s4 {
 
-// Needs the host client (main window handle); without a host there is nothing to attach to.
-void TVireoDriver::AttachToHostWindow() {}
+// The host's main window becomes the owner of the module's windows, so that its dialogs
+// belong to the host window. Without a host client there is nothing to attach to.
+void TVireoDriver::AttachToHostWindow() {
+  if (IDispatch* client = host::Client())
+    host::SetApplicationOwnerWindow(host::IDispClient::GetMainWindowHandle(client));
+}
 
 // Needs the rack form (instrument views); there is none yet.
 void TVireoDriver::HandOverRackForm() {}
@@ -54,35 +54,157 @@ bool TVireoDriver::EPM_Download(std::u16string_view, std::u16string_view fileNam
 }
 
 // ---- Device access and processor control --------------------------------------------------
-// These talk to the host device's debug register; with no host device attached the first
-// register access fails and the operation answers E_UNEXPECTED.
+// A soft processor behind the host device is controlled through the device's 8-bit debug
+// control register (register 64, always length 8). FControlRegister is the local copy: the
+// Set... steps change it, a write sends it, a read refreshes it. With no host device attached
+// open and close do nothing and the first register access raises, so the operation answers
+// E_UNEXPECTED and stops there.
 
 namespace {
-[[noreturn]] void NoHostDevice() { throw std::runtime_error("no host device attached"); }
+constexpr std::int32_t kControlRegisterNumber = 64;
+constexpr std::int32_t kControlRegisterLength = 8;
+
+host::Object ChannelOf(IDispatch* device) {
+  return device ? host::IDispVireoDevice::GetJTagChannel(device) : host::Object();
+}
 }  // namespace
 
-void TVireoDriver::OpenChannel() {}
-void TVireoDriver::CloseChannel() {}
-void TVireoDriver::BeginDeviceAccess() { OpenChannel(); }
-void TVireoDriver::EndDeviceAccess() { CloseChannel(); }
-void TVireoDriver::WriteControlRegister() { NoHostDevice(); }
-void TVireoDriver::ReadControlRegister() { NoHostDevice(); }
+void TVireoDriver::OpenChannel() {
+  if (host::Object channel = ChannelOf(FVireoDevice.get())) host::IDispJTagChannel::Open(channel);
+}
+void TVireoDriver::CloseChannel() {
+  if (host::Object channel = ChannelOf(FVireoDevice.get())) host::IDispJTagChannel::Close(channel);
+}
+void TVireoDriver::BeginDeviceAccess() {
+  OpenChannel();
+  host::IDispVireoDevice::BeginRegisterAccess(FVireoDevice);
+}
+void TVireoDriver::EndDeviceAccess() {
+  host::IDispVireoDevice::EndRegisterAccess(FVireoDevice);
+  CloseChannel();
+}
+void TVireoDriver::WriteControlRegister() {
+  host::IDispVireoDevice::WriteDebugRegister(FVireoDevice, kControlRegisterNumber, kControlRegisterLength,
+                                             FControlRegister);
+}
+void TVireoDriver::ReadControlRegister() {
+  FControlRegister = static_cast<std::uint8_t>(
+      host::IDispVireoDevice::ReadDebugRegister(FVireoDevice, kControlRegisterNumber, kControlRegisterLength));
+}
 
-void TVireoDriver::ResetVireoRegisters() { NoHostDevice(); }
-void TVireoDriver::PauseProcessor() { ReadControlRegister(); }
-void TVireoDriver::ContinueProcessor() { ReadControlRegister(); }
-void TVireoDriver::ResetProcessor() { PauseProcessor(); }
-void TVireoDriver::RunSteps(std::int32_t) { ReadControlRegister(); }
-void TVireoDriver::SingleStepProcessor() { PauseProcessor(); }
-void TVireoDriver::RunSingleStepInSubstitutionRegister() { ReadControlRegister(); }
+void TVireoDriver::ResetVireoRegisters() {
+  OpenChannel();
+  // The instruction load needs the channel; without a device or channel the call raises.
+  host::Object channel = ChannelOf(FVireoDevice.get());
+  const std::int32_t position = host::IDispVireoDevice::GetChainPosition(FVireoDevice);
+  host::IDispJTagChannel::SetInstruction(channel, 2, position);
+  CloseChannel();
+}
+
+void TVireoDriver::PauseProcessor() {
+  OpenChannel();
+  ReadControlRegister();
+  for (ControlRegisterBit b : {kStepCounterBreakpointEnable, kReset, kDebugAcknowledge, kDebugStep,
+                               kDebuggerProgramSelect})
+    SetControlBit(b, false);
+  SetControlBit(kDebugEnable, true);
+  SetControlBit(kDebugRequest, true);
+  WriteControlRegister();
+  ReadControlRegister();
+  CloseChannel();
+}
+
+void TVireoDriver::ContinueProcessor() {
+  OpenChannel();
+  ReadControlRegister();
+  for (ControlRegisterBit b : {kStepCounterBreakpointEnable, kReset, kDebugEnable, kDebugAcknowledge,
+                               kDebugRequest, kDebugStep, kDebuggerProgramSelect})
+    SetControlBit(b, false);
+  SetControlBit(kDebugEnable, true);
+  SetControlBit(kDebugRequest, true);
+  WriteControlRegister();
+  SetControlBit(kDebugRequest, false);
+  WriteControlRegister();
+  ReadControlRegister();
+  CloseChannel();
+}
+
+void TVireoDriver::ResetProcessor() {
+  OpenChannel();
+  PauseProcessor();
+  SetControlBit(kReset, true);
+  WriteControlRegister();
+  SetControlBit(kReset, false);
+  WriteControlRegister();
+  ReadControlRegister();
+  CloseChannel();
+}
+
+void TVireoDriver::RunSteps(std::int32_t count) {
+  OpenChannel();
+  ReadControlRegister();
+  PauseProcessor();
+  SetControlBit(kReset, false);
+  SetControlBit(kDebugRequest, true);
+  SetControlBit(kDebugEnable, true);
+  WriteControlRegister();
+  SetControlBit(kDebugStep, true);
+  for (std::int32_t i = 0; i < count; ++i) WriteControlRegister();
+  ReadControlRegister();
+  CloseChannel();
+}
+
+void TVireoDriver::SingleStepProcessor() {
+  OpenChannel();
+  PauseProcessor();
+  ReadControlRegister();
+  SetControlBit(kReset, false);
+  SetControlBit(kDebugRequest, true);
+  SetControlBit(kDebugEnable, true);
+  WriteControlRegister();
+  SetControlBit(kDebugStep, true);
+  WriteControlRegister();
+  ReadControlRegister();
+  CloseChannel();
+}
+
+void TVireoDriver::RunSingleStepInSubstitutionRegister() {
+  OpenChannel();
+  ReadControlRegister();
+  SetControlBit(kReset, false);
+  SetControlBit(kDebugRequest, true);
+  SetControlBit(kDebugEnable, true);
+  WriteControlRegister();
+  SetControlBit(kDebuggerProgramSelect, true);
+  WriteControlRegister();
+  SetControlBit(kDebugStep, true);
+  WriteControlRegister();
+  SetControlBit(kDebuggerProgramSelect, false);
+  SetControlBit(kDebugStep, false);
+  WriteControlRegister();
+  ReadControlRegister();
+  CloseChannel();
+}
+
 bool TVireoDriver::ProcessorIsPaused() {
+  OpenChannel();
   ReadControlRegister();
-  return ControlBit(kDebugEnable) && ControlBit(kDebugAcknowledge);
+  const bool paused = ControlBit(kDebugEnable) && ControlBit(kDebugAcknowledge);
+  CloseChannel();
+  return paused;
 }
+
 bool TVireoDriver::ProcessorIsReset() {
+  OpenChannel();
   ReadControlRegister();
-  return ControlBit(kReset);
+  const bool reset = ControlBit(kReset);
+  CloseChannel();
+  return reset;
 }
-bool TVireoDriver::ProcessorIsRunning() { return !ProcessorIsReset() && !ProcessorIsPaused(); }
+
+bool TVireoDriver::ProcessorIsRunning() {
+  if (ProcessorIsReset()) return false;
+  return !ProcessorIsPaused();
+}
 
 }  // namespace s4

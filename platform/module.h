@@ -14,6 +14,15 @@ std::string ThisProgramOsPath();
 // Its folder in the host's path form, ending in "\".
 std::u16string ModuleFolder();
 
+// The address of an entry point that the running program exports, or null. The host's own
+// entries (the client interface, the virtual file system) are found this way.
+void* ProgramSymbol(const char* name);
+// The folder of the host program, as an OS path ending in the separator. Away from Windows the
+// host program is whatever process loaded the module (the command-line host, a test program),
+// so the environment variable S4_HOST_DIR may name the folder that plays its part; without it,
+// the running program's own folder.
+std::string HostProgramOsFolder();
+
 // A loaded module; unloaded when the object goes unless Leak() was called.
 class LoadedLibrary {
  public:

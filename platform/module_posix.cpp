@@ -2,6 +2,7 @@
 #include <unistd.h>
 
 #include <climits>
+#include <cstdlib>
 
 #include "platform/module.h"
 #include "platform/path.h"
@@ -25,6 +26,26 @@ std::u16string ModuleFolder() {
   const auto slash = path.find_last_of('/');
   path = slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
   return ToHostPath(path);
+}
+
+void* ProgramSymbol(const char* name) {
+  // The program's own handle searches the program and the libraries loaded globally, which is
+  // where a host exports its entries; the module itself is loaded locally and is not searched.
+  static void* self = dlopen(nullptr, RTLD_NOW);
+  return self ? dlsym(self, name) : nullptr;
+}
+
+std::string HostProgramOsFolder() {
+  std::string folder;
+  if (const char* dir = std::getenv("S4_HOST_DIR"); dir && *dir) {
+    folder = dir;
+  } else {
+    folder = ThisProgramOsPath();
+    const auto slash = folder.find_last_of('/');
+    folder = slash == std::string::npos ? std::string() : folder.substr(0, slash);
+  }
+  if (!folder.empty() && folder.back() != '/') folder += '/';
+  return folder;
 }
 
 std::unique_ptr<LoadedLibrary> LoadedLibrary::Open(const std::string& osPath, std::string* error) {

@@ -1,0 +1,206 @@
+#include "simhost/sim_host.h"
+
+#include <unistd.h>
+
+#include <cstdlib>
+#include <filesystem>
+
+#include "host/host_dispids.h"
+#include "platform/module.h"
+#include "platform/widestring.h"
+
+namespace s4::sim {
+
+namespace id = s4::hostid;
+
+namespace {
+Variant I4(std::int32_t v) { return Variant(v); }
+
+template <class Map>
+auto FindIgnoringCase(Map& m, std::u16string_view key) {
+  for (auto it = m.begin(); it != m.end(); ++it)
+    if (EqualsIgnoreCase(it->first, key)) return it;
+  return m.end();
+}
+}  // namespace
+
+SimHost::SimHost() : client(SimObject::Make("client")), clientApi(SimObject::Make("clientApi")) { Build(); }
+
+SimHost& SimHost::Instance() {
+  static SimHost* host = new SimHost();  // lives as long as the module may call it
+  return *host;
+}
+
+SimHost& SimHost::Configure(const HostDescription& d) {
+  SimHost& h = Instance();
+  h.desc_ = d;
+  h.Build();
+  return h;
+}
+
+std::string SimHost::HostFolder() const {
+  std::string f = desc_.hostFolder;
+  if (f.empty()) f = std::filesystem::path(ThisProgramOsPath()).parent_path().string();
+  if (!f.empty() && f.back() != '/') f += '/';
+  return f;
+}
+std::string SimHost::SystemFolder() const { return HostFolder() + "System/"; }
+
+void SimHost::Build() {
+  SimObject::Journal().clear();
+  if (desc_.hostFolder.empty())
+    unsetenv("S4_HOST_DIR");
+  else
+    setenv("S4_HOST_DIR", desc_.hostFolder.c_str(), 1);
+
+  client->Reset();
+  clientApi->Reset();
+  guiManager = SimObject::Make("guiManager");
+  pluginsRegistry = SimObject::Make("pluginsRegistry");
+  deviceManager = SimObject::Make("deviceManager");
+  familyManager = SimObject::Make("familyManager");
+  familyObjects.clear();
+  fpgaFlowModule = desc_.fpgaFlow ? SimObject::Make("fpgaFlowModule") : nullptr;
+  vendorToolManager = desc_.fpgaFlow ? SimObject::Make("vendorToolManager") : nullptr;
+
+  // The client and its managers.
+  client->Answer(id::IDispClient::GetMainWindowHandle, I4(desc_.mainWindowHandle));
+  client->Answer(id::IDispClient::GetGUIManager, ObjectResult(guiManager));
+  client->Answer(id::IDispClient::GetClientAPI, ObjectResult(desc_.clientApi ? clientApi : nullptr));
+  client->Answer(id::IDispClient::GetPluginsRegistry, ObjectResult(pluginsRegistry));
+  client->On(id::IDispClient::GetServerModuleByName, [this](SimCall& c) {
+    if (fpgaFlowModule && EqualsIgnoreCase(c.Text(0), u"FPGAFlow")) return ObjectResult(fpgaFlowModule);
+    return ObjectResult(nullptr);
+  });
+  client->On(id::IDispClient::StartServer,
+             [this](SimCall& c) { return Variant(fpgaFlowModule && EqualsIgnoreCase(c.Text(0), u"FPGAFlow")); });
+
+  clientApi->Answer(id::IDispClientAPI::GetRootFolder, Variant(std::u16string_view(desc_.rootFolder)));
+  clientApi->Answer(id::IDispClientAPI::GetConstraintFolder, Variant(std::u16string_view(desc_.constraintFolder)));
+  clientApi->Answer(id::IDispClientAPI::SetBusyCursor, Variant());
+  clientApi->Answer(id::IDispClientAPI::ResetBusyCursor, Variant());
+
+  // Status text and progress are only recorded.
+  guiManager->Answer(id::IDispGUIManager::StatusBarSetState, Variant());
+  guiManager->Answer(id::IDispGUIManager::UpdateCommandStates, Variant());
+
+  // Plug-in registry with its items.
+  std::vector<ComPtr<SimObject>> items;
+  for (std::size_t i = 0; i < desc_.plugins.size(); ++i) {
+    auto item = SimObject::Make("pluginItem" + std::to_string(i));
+    item->Answer(id::IDispPluginItem::GetFolder, Variant(std::u16string_view(desc_.plugins[i].folder)));
+    item->Answer(id::IDispPluginItem::GetExclusion, I4(desc_.plugins[i].exclusion));
+    items.push_back(item);
+  }
+  pluginsRegistry->Answer(id::IDispPluginsRegistry::GetCount, I4(static_cast<std::int32_t>(items.size())));
+  pluginsRegistry->On(id::IDispPluginsRegistry::GetItem, [items](SimCall& c) {
+    const std::int32_t i = c.Int(0);
+    if (i < 0 || i >= static_cast<std::int32_t>(items.size())) throw DISP_E_BADINDEX;
+    return ObjectResult(items[static_cast<std::size_t>(i)]);
+  });
+
+  // Device manager with its device families.
+  for (const FamilyDescription& f : desc_.families) {
+    auto fam = SimObject::Make("family:" + Utf16ToUtf8(f.name));
+    auto props = f.properties;
+    fam->On(id::IDispDeviceFamily::HasProperty,
+            [props](SimCall& c) { return Variant(FindIgnoringCase(props, c.Text(0)) != props.end()); });
+    fam->On(id::IDispDeviceFamily::GetPropertyAsBoolean, [props](SimCall& c) {
+      auto it = FindIgnoringCase(props, c.Text(0));
+      bool b = false;
+      if (it != props.end()) it->second.ToBool(b);
+      return Variant(b);
+    });
+    fam->On(id::IDispDeviceFamily::GetPropertyAsInteger, [props](SimCall& c) {
+      auto it = FindIgnoringCase(props, c.Text(0));
+      std::int32_t v = 0;
+      if (it != props.end()) it->second.ToInt32(v);
+      return Variant(v);
+    });
+    fam->On(id::IDispDeviceFamily::GetPropertyAsText, [props](SimCall& c) {
+      auto it = FindIgnoringCase(props, c.Text(0));
+      std::u16string v;
+      if (it != props.end()) it->second.ToText(v);
+      return Variant(std::u16string_view(v));
+    });
+    familyObjects[f.name] = fam;
+  }
+  familyManager->On(id::IDispDeviceFamilyManager::GetFamily, [this](SimCall& c) {
+    auto it = FindIgnoringCase(familyObjects, c.Text(0));
+    return ObjectResult(it == familyObjects.end() ? nullptr : it->second);
+  });
+  deviceManager->Answer(id::IDispDeviceManager::GetFamilyManager, ObjectResult(familyManager));
+
+  // FPGA flow server with the vendor-tool manager.
+  if (fpgaFlowModule) {
+    fpgaFlowModule->Answer(id::IDispFPGAFlowModule::GetVendorToolManager, ObjectResult(vendorToolManager));
+    auto tools = desc_.vendorTools;
+    auto find = [tools](std::u16string_view vendor) -> const VendorToolDescription* {
+      for (const auto& t : tools)
+        if (EqualsIgnoreCase(t.vendor, vendor)) return &t;
+      return nullptr;
+    };
+    vendorToolManager->On(id::IDispVendorToolManager::GetDescriptor, [find](SimCall& c) {
+      auto t = find(c.Text(0));
+      return Variant(t ? std::u16string_view(t->descriptor) : std::u16string_view());
+    });
+    vendorToolManager->On(id::IDispVendorToolManager::GetToolsPresent, [find](SimCall& c) {
+      auto t = find(c.Text(0));
+      return Variant(t && t->present);
+    });
+    vendorToolManager->On(id::IDispVendorToolManager::GetVersionAcceptable, [find](SimCall& c) {
+      auto t = find(c.Text(0));
+      return Variant(t && t->acceptable);
+    });
+    vendorToolManager->On(id::IDispVendorToolManager::GetVersion, [find](SimCall& c) {
+      auto t = find(c.Text(0));
+      return Variant(t ? std::u16string_view(t->version) : std::u16string_view());
+    });
+    vendorToolManager->On(id::IDispVendorToolManager::GetToolPath, [find](SimCall& c) {
+      auto t = find(c.Text(0));
+      std::u16string path;
+      if (t) {
+        auto it = FindIgnoringCase(t->toolPaths, c.Text(1));
+        if (it != t->toolPaths.end()) path = it->second;
+      }
+      return Variant(std::u16string_view(path));
+    });
+  }
+}
+
+SimDevice SimHost::NewDevice(const DeviceDescription& d) {
+  SimDevice s;
+  s.device = SimObject::Make("device:" + Utf16ToUtf8(d.name));
+  s.registers = std::make_shared<std::map<std::int32_t, std::int32_t>>();
+  s.device->Answer(id::IDispVireoDevice::GetDeviceName, Variant(std::u16string_view(d.name)));
+  s.device->Answer(id::IDispVireoDevice::GetChainPosition, I4(d.position));
+  auto regs = s.registers;
+  s.device->On(id::IDispVireoDevice::ReadDebugRegister, [regs](SimCall& c) {
+    auto it = regs->find(c.Int(0));
+    return I4(it == regs->end() ? 0 : it->second);
+  });
+  s.device->On(id::IDispVireoDevice::WriteDebugRegister, [regs](SimCall& c) {
+    (*regs)[c.Int(0)] = c.Int(2);
+    return Variant();
+  });
+  s.device->Answer(id::IDispVireoDevice::BeginRegisterAccess, Variant());
+  s.device->Answer(id::IDispVireoDevice::EndRegisterAccess, Variant());
+  if (d.hasChannel) {
+    s.channel = SimObject::Make("channel:" + Utf16ToUtf8(d.name));
+    s.channel->Answer(id::IDispJTagChannel::Open, Variant(true));
+    s.channel->Answer(id::IDispJTagChannel::Close, Variant());
+    s.channel->Answer(id::IDispJTagChannel::SetInstruction, Variant());
+    s.channel->Answer(id::IDispJTagChannel::GetJTagDevice, ObjectResult(nullptr));
+  }
+  s.device->Answer(id::IDispVireoDevice::GetJTagChannel, ObjectResult(s.channel));
+  return s;
+}
+
+}  // namespace s4::sim
+
+// The host program's entry through which modules find the host client. The reference is
+// lent: the host keeps the client for the life of the process.
+extern "C" __attribute__((visibility("default"))) IDispatch* ClientAPI_GetClientInterface() {
+  s4::sim::SimHost& h = s4::sim::SimHost::Instance();
+  return h.description().client ? h.client->dispatch() : nullptr;
+}
