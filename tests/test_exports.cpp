@@ -3,18 +3,17 @@
 
 namespace s4::test {
 
-// The interface layouts as a host declares them. They must not live in an anonymous
-// namespace: there the compiler may conclude that nothing implements them and call the
-// pure-virtual handler directly.
-struct ISupportServiceLayout : IUnknown {
-  virtual HRESULT STDMETHODCALLTYPE SupportsService(BSTR name, std::uint8_t* result) = 0;
-};
-struct IDriverMemoryAccessLayout : IUnknown {
-  virtual HRESULT STDMETHODCALLTYPE MemoryRead(std::uint32_t, std::uint32_t, std::uint32_t, std::uint32_t,
-                                               std::uint32_t, std::uint32_t*) = 0;
-  virtual HRESULT STDMETHODCALLTYPE MemoryWrite(std::uint32_t, std::uint32_t, std::uint32_t, std::uint32_t,
-                                                std::uint32_t, std::uint32_t*) = 0;
-};
+// Calls method `slot` of a COM interface through its table of function pointers, as a host
+// written in C does: the object pointer is the first argument. This does not depend on the
+// C++ types the module uses for its interfaces.
+template <class R, class... A>
+R CallSlot(void* iface, int slot, A... args) {
+  using Fn = R(STDMETHODCALLTYPE*)(void*, A...);
+  Fn fn = reinterpret_cast<Fn>((*static_cast<void***>(iface))[slot]);
+  return fn(iface, args...);
+}
+constexpr int kSupportsServiceSlot = 3, kMemoryReadSlot = 3, kMemoryWriteSlot = 4;
+constexpr int kAddRefSlot = 1, kReleaseSlot = 2;
 
 namespace {
 
@@ -81,11 +80,10 @@ TEST(DriverIdentity, QueryInterfaceAnswersTheFourDeclaredInterfaces) {
   for (const IID* iid : {&kISupportService, &kIDriverMemoryAccess}) {
     void* q = nullptr;
     ASSERT_EQ(d->QueryInterface(*iid, &q), S_OK);
-    auto* other = static_cast<IUnknown*>(q);
-    EXPECT_EQ(static_cast<std::int32_t>(other->AddRef()), -1);
-    EXPECT_EQ(static_cast<std::int32_t>(other->Release()), -1);
+    EXPECT_EQ(static_cast<std::int32_t>(CallSlot<ULONG>(q, kAddRefSlot)), -1);
+    EXPECT_EQ(static_cast<std::int32_t>(CallSlot<ULONG>(q, kReleaseSlot)), -1);
     void* back = nullptr;
-    ASSERT_EQ(other->QueryInterface(IID_IUnknown, &back), S_OK);
+    ASSERT_EQ((CallSlot<HRESULT, const IID*, void**>(q, 0, &IID_IUnknown, &back)), S_OK);
     EXPECT_EQ(back, unk);
   }
   p = reinterpret_cast<void*>(0xdeadbeef);
@@ -98,28 +96,27 @@ TEST(DriverIdentity, SupportServiceInterfaceAnswersTheServiceNames) {
   auto d = Driver(0);
   void* q = nullptr;
   ASSERT_EQ(d->QueryInterface(kISupportService, &q), S_OK);
-  auto* s = static_cast<ISupportServiceLayout*>(q);
   const struct { const char16_t* name; std::uint8_t expected; } cases[] = {
       {u"VireoDriver", 1}, {u"deviceinformation", 1}, {u"DevicePin", 0}, {u"", 0}, {u"VireoDriverX", 0}};
   for (const auto& c : cases) {
     WideString name(c.name);
     std::uint8_t answer = 7;
-    EXPECT_EQ(s->SupportsService(name.get(), &answer), S_OK);
+    EXPECT_EQ((CallSlot<HRESULT, BSTR, std::uint8_t*>(q, kSupportsServiceSlot, name.get(), &answer)), S_OK);
     EXPECT_EQ(answer, c.expected) << Utf16ToUtf8(c.name);
   }
-  EXPECT_EQ(s->SupportsService(nullptr, nullptr), E_POINTER);
+  EXPECT_EQ((CallSlot<HRESULT, BSTR, std::uint8_t*>(q, kSupportsServiceSlot, nullptr, nullptr)), E_POINTER);
 }
 
 TEST(DriverIdentity, MemoryAccessAnswersZero) {
   auto d = Driver(0);
   void* q = nullptr;
   ASSERT_EQ(d->QueryInterface(kIDriverMemoryAccess, &q), S_OK);
-  auto* m = static_cast<IDriverMemoryAccessLayout*>(q);
-  std::uint32_t out = 99;
-  EXPECT_EQ(m->MemoryRead(1, 2, 3, 4, 5, &out), S_OK);
+  using U = std::uint32_t;
+  U out = 99;
+  EXPECT_EQ((CallSlot<HRESULT, U, U, U, U, U, U*>(q, kMemoryReadSlot, 1, 2, 3, 4, 5, &out)), S_OK);
   EXPECT_EQ(out, 0u);
   out = 99;
-  EXPECT_EQ(m->MemoryWrite(1, 2, 3, 4, 5, &out), S_OK);
+  EXPECT_EQ((CallSlot<HRESULT, U, U, U, U, U, U*>(q, kMemoryWriteSlot, 1, 2, 3, 4, 5, &out)), S_OK);
   EXPECT_EQ(out, 0u);
 }
 
