@@ -36,6 +36,12 @@ int main(int argc, char** argv) {
   } catch (const CLI::CallForVersion& e) {
     return app.exit(e);
   } catch (const CLI::ParseError& e) {
+    // An unknown command reads as a missing one to the parser; name it instead.
+    const auto rest = app.remaining();
+    if (!rest.empty() && app.get_subcommands().empty()) {
+      std::cerr << "s4host: unknown command '" << rest.front() << "'; see s4host --help\n";
+      return kExitUsage;
+    }
     app.exit(e);
     return kExitUsage;
   } catch (const CommandError& e) {
