@@ -1,5 +1,7 @@
 #include "devicedata/device_data.h"
 
+#include <algorithm>
+
 namespace s4 {
 
 std::span<const std::u16string_view> BuiltInBSDLFileNames() {
@@ -25,5 +27,76 @@ TDeviceData::TDeviceData(std::int32_t kind, std::u16string_view coreExt) : TVire
 }
 
 TDeviceData::~TDeviceData() = default;
+
+std::uint32_t TDeviceData::GetIdCode() { return Row().IdCode(); }
+WideString TDeviceData::GetDeviceName() { return Row().FullName(); }
+
+// Each part through the driver's own operation, so that an empty vendor gives a leading blank.
+WideString TDeviceData::GetDeviceDescription() {
+  std::u16string s(GetVendorName().view());
+  s += u' ';
+  s += GetFamilyName().view();
+  s += u' ';
+  s += GetDeviceName().view();
+  return WideString(s);
+}
+
+WideString TDeviceData::GetFamilyName() { return u"Stratix4"; }
+WideString TDeviceData::GetFamilyDescription() { return u"Stratix IV FPGA"; }
+WideString TDeviceData::GetLibraryName() { return u"Altera Stratix IV.IntLib"; }
+WideString TDeviceData::GetBaseName() { return kBaseNames[Row().BaseName].Name; }
+std::int32_t TDeviceData::GetEquivalentGatesForBase() { return kBaseNames[Row().BaseName].EquivalentGates; }
+std::int32_t TDeviceData::GetMaxIOForBase() { return kBaseNames[Row().BaseName].MaxIO; }
+WideString TDeviceData::GetPackageTypeId() { return kPackageTypes[Row().PackageType].Id; }
+WideString TDeviceData::GetPackageTypeName() { return kPackageTypes[Row().PackageType].Name; }
+WideString TDeviceData::GetPackageTypeDescription() { return kPackageTypes[Row().PackageType].Description; }
+WideString TDeviceData::GetPackageId() { return kPackages[Row().Package].Id; }
+WideString TDeviceData::GetPackageName() { return kPackages[Row().Package].Name; }
+WideString TDeviceData::GetPackageDescription() { return kPackages[Row().Package].Description; }
+WideString TDeviceData::GetPackageDimensions() { return kPackages[Row().Package].Dimensions; }
+WideString TDeviceData::GetTemperatureGradeId() { return kTemperatureGrades[Row().TemperatureGrade].Id; }
+WideString TDeviceData::GetTemperatureGradeName() { return kTemperatureGrades[Row().TemperatureGrade].Name; }
+WideString TDeviceData::GetTemperatureGradeDescription() {
+  return kTemperatureGrades[Row().TemperatureGrade].Description;
+}
+WideString TDeviceData::GetSpeedGradeId() { return kSpeedGrades[Row().SpeedGrade].Id; }
+WideString TDeviceData::GetSpeedGradeName() { return kSpeedGrades[Row().SpeedGrade].Name; }
+WideString TDeviceData::GetSpeedGradeDescription() { return kSpeedGrades[Row().SpeedGrade].Description; }
+WideString TDeviceData::GetOptionDesignatorId() { return kOptionDesignators[Row().OptionDesignator].Id; }
+WideString TDeviceData::GetOptionDesignatorName() { return kOptionDesignators[Row().OptionDesignator].Name; }
+WideString TDeviceData::GetOptionDesignatorDescription() {
+  return kOptionDesignators[Row().OptionDesignator].Description;
+}
+WideString TDeviceData::GetBSDLFilename() { return BSDLFileName(Row().DevicePackage); }
+std::int32_t TDeviceData::GetInstructionLength() { return Row().InstructionLength; }
+
+std::int32_t TDeviceData::GetDSPMultiplierCount() { return Resources().DSPMultiplierCount; }
+std::int32_t TDeviceData::GetClockManagerCount() { return Resources().ClockManagerCount; }
+std::int32_t TDeviceData::GetMemorySize() { return Resources().MemorySize; }
+bool TDeviceData::GetTerminationSupport() { return Resources().TerminationSupport; }
+std::int32_t TDeviceData::GetGlobalClockCount() { return Resources().GlobalClockCount; }
+std::int32_t TDeviceData::GetConfigMemorySize() { return Resources().ConfigMemorySize; }
+
+std::int32_t TDeviceData::GetDevicePinCount() { return PinSetData().PinCount; }
+std::int32_t TDeviceData::GetDeviceIOCount() { return PinSetData().IOCount; }
+std::int32_t TDeviceData::GetDiffPairCount() { return PinSetData().DiffCount; }
+std::int32_t TDeviceData::GetHighSpeedDiffPairCount() { return PinSetData().HSpeedDiffCount; }
+std::int32_t TDeviceData::GetIOStandardCount() { return PinSetData().Standards.Count(); }
+ComPtr<IDispatch> TDeviceData::GetIOStandard(std::int32_t index) { return NthIOStandard(PinSetData().Standards, index); }
+
+// All pins of the set are made on the first request and kept for the driver's life. The
+// count is asked through the driver's own operation, but never more pins are made than the
+// set holds, so an index can never reach past the set's table.
+ComPtr<IDispatch> TDeviceData::GetDevicePin(std::int32_t index) {
+  if (Pins.empty()) {
+    const std::int32_t count = std::min(GetDevicePinCount(), PinSetData().PinCount);
+    std::vector<std::unique_ptr<TDevicePinData>> pins;
+    pins.reserve(static_cast<std::size_t>(std::max(count, 0)));
+    for (std::int32_t i = 0; i < count; ++i) pins.push_back(std::make_unique<TDevicePinData>(Row().PinSet, i));
+    Pins = std::move(pins);
+  }
+  if (index < 0 || static_cast<std::size_t>(index) >= Pins.size()) return {};
+  return Pins[static_cast<std::size_t>(index)]->DispatchRef();
+}
 
 }  // namespace s4

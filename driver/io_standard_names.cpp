@@ -192,14 +192,207 @@ constexpr std::u16string_view kParamNames[kIOStandardKindCount] = {
     u"LVPECL33E",  // 184
     u"RSDS25E",  // 185
 };
+
+// Display names. The names of the kinds this family's standards use are the host's own; no
+// list of the host's names for the other kinds is available to us, so for those (marked
+// "chosen here") the names are made in the same style from the parameter name: technology,
+// voltage, class, and the termination variant spelt out.
+constexpr std::u16string_view kDisplayNames[kIOStandardKindCount] = {
+    u"LVTTL 1.5V",  // 0 (chosen here)
+    u"LVTTL 1.8V",  // 1
+    u"LVTTL 2.5V",  // 2
+    u"LVTTL 3.3V",  // 3
+    u"LVCMOS 1.5V",  // 4
+    u"LVCMOS 1.8V",  // 5
+    u"LVCMOS 2.5V",  // 6
+    u"LVCMOS 3.3V",  // 7
+    u"LVCMOS 5V",  // 8 (chosen here)
+    u"PCI 33MHz 3.3V",  // 9 (chosen here)
+    u"PCI 33MHz 5V",  // 10 (chosen here)
+    u"PCI 66MHz 3.3V",  // 11 (chosen here)
+    u"PCI-X 3.3V",  // 12
+    u"CompactPCI 3.3V",  // 13 (chosen here)
+    u"SSTL3 Class I",  // 14 (chosen here)
+    u"SSTL3 Class II",  // 15 (chosen here)
+    u"SSTL2 Class I",  // 16
+    u"SSTL2 Class II",  // 17
+    u"SSTL18 Class I",  // 18
+    u"SSTL18 Class II",  // 19
+    u"GTL",  // 20 (chosen here)
+    u"GTL+",  // 21 (chosen here)
+    u"HSTL Class I",  // 22
+    u"HSTL Class II",  // 23
+    u"HSTL Class III",  // 24 (chosen here)
+    u"HSTL Class IV",  // 25 (chosen here)
+    u"HSTL 1.2V",  // 26
+    u"HSTL Class I 1.8V",  // 27
+    u"HSTL Class II 1.8V",  // 28
+    u"HSTL Class III 1.8V",  // 29 (chosen here)
+    u"HSTL Class IV 1.8V",  // 30 (chosen here)
+    u"CTT",  // 31 (chosen here)
+    u"AGP 1x",  // 32 (chosen here)
+    u"AGP 2x",  // 33 (chosen here)
+    u"TTL",  // 34 (chosen here)
+    u"LVCMOS 1.2V",  // 35
+    u"GTL DCI",  // 36 (chosen here)
+    u"GTL+ DCI",  // 37 (chosen here)
+    u"HSTL Class I DCI",  // 38 (chosen here)
+    u"HSTL Class II DCI",  // 39 (chosen here)
+    u"HSTL Class III DCI",  // 40 (chosen here)
+    u"HSTL Class IV DCI",  // 41 (chosen here)
+    u"HSTL Class I 1.8V DCI",  // 42 (chosen here)
+    u"HSTL Class II 1.8V DCI",  // 43 (chosen here)
+    u"HSTL Class III 1.8V DCI",  // 44 (chosen here)
+    u"HSTL Class IV 1.8V DCI",  // 45 (chosen here)
+    u"DHSTL Class I",  // 46
+    u"DHSTL Class II",  // 47
+    u"DHSTL Class III",  // 48 (chosen here)
+    u"DHSTL 1.8V Class I",  // 49
+    u"DHSTL 1.8V Class II",  // 50
+    u"DHSTL 1.8V Class III",  // 51 (chosen here)
+    u"HyperTransport",  // 52 (chosen here)
+    u"PCML",  // 53 (chosen here)
+    u"PCML15",  // 54
+    u"SSTL18 Class I DCI",  // 55 (chosen here)
+    u"SSTL18 Class II DCI",  // 56 (chosen here)
+    u"SSTL2 Class I DCI",  // 57 (chosen here)
+    u"SSTL2 Class II DCI",  // 58 (chosen here)
+    u"SSTL3 Class I DCI",  // 59 (chosen here)
+    u"SSTL3 Class II DCI",  // 60 (chosen here)
+    u"LVCMOS 1.5V DCI",  // 61 (chosen here)
+    u"LVCMOS 1.8V DCI",  // 62 (chosen here)
+    u"LVCMOS 2.5V DCI",  // 63 (chosen here)
+    u"LVCMOS 3.3V DCI",  // 64 (chosen here)
+    u"LVCMOS 1.5V DCI Half Impedance",  // 65 (chosen here)
+    u"LVCMOS 1.8V DCI Half Impedance",  // 66 (chosen here)
+    u"LVCMOS 2.5V DCI Half Impedance",  // 67 (chosen here)
+    u"LVCMOS 3.3V DCI Half Impedance",  // 68 (chosen here)
+    u"LVDS",  // 69
+    u"LVPECL",  // 70
+    u"Differential SSTL 1.8V Class I",  // 71
+    u"Differential SSTL 1.8V Class II",  // 72
+    u"Differential SSTL2 Class I",  // 73
+    u"Differential SSTL2 Class II",  // 74
+    u"Differential SSTL3 Class I",  // 75 (chosen here)
+    u"Differential SSTL3 Class II",  // 76 (chosen here)
+    u"Bus LVDS 2.5V",  // 77 (chosen here)
+    u"LVPECL 2.5V",  // 78 (chosen here)
+    u"RSDS 2.5V",  // 79
+    u"LVDS 3.3V",  // 80 (chosen here)
+    u"LVDS 2.5V DCI",  // 81 (chosen here)
+    u"LVDS 3.3V DCI",  // 82 (chosen here)
+    u"Extended LVDS 2.5V",  // 83 (chosen here)
+    u"Extended LVDS 3.3V",  // 84 (chosen here)
+    u"Extended LVDS 2.5V DCI",  // 85 (chosen here)
+    u"Extended LVDS 3.3V DCI",  // 86 (chosen here)
+    u"Lightning Data Transport",  // 87 (chosen here)
+    u"Ultra LVDS 2.5V",  // 88 (chosen here)
+    u"Lightning Data Transport Differential Termination",  // 89 (chosen here)
+    u"LVDS Differential Termination",  // 90 (chosen here)
+    u"Extended LVDS 2.5V Differential Termination",  // 91 (chosen here)
+    u"Ultra LVDS 2.5V Differential Termination",  // 92 (chosen here)
+    u"Mini LVDS 2.5V",  // 93
+    u"LVCMOS 3.3V Type 1",  // 94 (chosen here)
+    u"LVCMOS 3.3V Type 2",  // 95 (chosen here)
+    u"DHSTL Class II DCI",  // 96 (chosen here)
+    u"DHSTL 1.8V Class II DCI",  // 97 (chosen here)
+    u"Differential SSTL2 Class II DCI",  // 98 (chosen here)
+    u"Differential SSTL 1.8V Class II DCI",  // 99 (chosen here)
+    u"LVTTL 1.2V",  // 100 (chosen here)
+    u"PCML12",  // 101
+    u"Bus LVDS 3.3V",  // 102 (chosen here)
+    u"RSDS 3.3V",  // 103 (chosen here)
+    u"HSLVDCI 1.5V",  // 104 (chosen here)
+    u"HSLVDCI 1.8V",  // 105 (chosen here)
+    u"HSLVDCI 2.5V",  // 106 (chosen here)
+    u"HSLVDCI 3.3V",  // 107 (chosen here)
+    u"Multipoint LVDS 2.5V",  // 108 (chosen here)
+    u"Mini LVDS 3.3V",  // 109 (chosen here)
+    u"TMDS 3.3V",  // 110 (chosen here)
+    u"PPDS 2.5V",  // 111 (chosen here)
+    u"PPDS 3.3V",  // 112 (chosen here)
+    u"DHSTL 1.8V Class I DCI",  // 113 (chosen here)
+    u"DHSTL Class I DCI",  // 114 (chosen here)
+    u"Differential SSTL 1.8V Class I DCI",  // 115 (chosen here)
+    u"Differential SSTL2 Class I DCI",  // 116 (chosen here)
+    u"HSTL Class II 1.8V Split DCI",  // 117 (chosen here)
+    u"HSTL Class II Split DCI",  // 118 (chosen here)
+    u"SSTL18 Class II Split DCI",  // 119 (chosen here)
+    u"SSTL2 Class II Split DCI",  // 120 (chosen here)
+    u"PCI-X 1.5V",  // 121 (chosen here)
+    u"CTT 2.5V",  // 122 (chosen here)
+    u"LVCMOS 3.0V",  // 123 (chosen here)
+    u"LVTTL 3.0V",  // 124 (chosen here)
+    u"HSTLII_12",  // 125
+    u"PCI33_30",  // 126
+    u"PCI-X 3.0V",  // 127 (chosen here)
+    u"DHSTL 1.2V Class I",  // 128 (chosen here)
+    u"DHSTL 1.2V Class II",  // 129 (chosen here)
+    u"SSTL Class I 1.5V",  // 130
+    u"SSTL Class II 1.5V",  // 131
+    u"HSTL Class I 1.2V",  // 132 (chosen here)
+    u"Differential SSTL Class I 1.5V",  // 133
+    u"Differential SSTL Class II 1.5V",  // 134
+    u"MiniLVDS25 External One-Resistor",  // 135
+    u"MiniLVDS25 External Three-Resistor Network",  // 136
+    u"RSDS25 External One-Resistor",  // 137
+    u"RSDS25 External Three-Resistor Network",  // 138
+    u"LVDS External One-Resistor",  // 139
+    u"LVDS External Three-Resistor Network",  // 140
+    u"GTL 3.3V",  // 141 (chosen here)
+    u"GTL 2.5V",  // 142 (chosen here)
+    u"GTL+ 3.3V",  // 143 (chosen here)
+    u"GTL+ 2.5V",  // 144 (chosen here)
+    u"I2C",  // 145 (chosen here)
+    u"SMBus",  // 146 (chosen here)
+    u"SDIO",  // 147 (chosen here)
+    u"Mobile DDR",  // 148 (chosen here)
+    u"Differential Mobile DDR",  // 149 (chosen here)
+    u"DisplayPort",  // 150 (chosen here)
+    u"DHSTL Class II Split DCI",  // 151 (chosen here)
+    u"DHSTL 1.8V Class II Split DCI",  // 152 (chosen here)
+    u"SSTL 1.5V",  // 153 (chosen here)
+    u"SSTL 1.5V DCI",  // 154 (chosen here)
+    u"Differential SSTL 1.5V",  // 155 (chosen here)
+    u"Differential SSTL 1.5V DCI",  // 156 (chosen here)
+    u"SSTL 1.5V Split DCI",  // 157 (chosen here)
+    u"Differential SSTL2 Class II Split DCI",  // 158 (chosen here)
+    u"Differential SSTL 1.8V Class II Split DCI",  // 159 (chosen here)
+    u"Differential SSTL 1.5V Split DCI",  // 160 (chosen here)
+    u"PPDS 2.5V External Three-Resistor Network",  // 161 (chosen here)
+    u"Differential SSTL Class II 1.2V",  // 162
+    u"HCSL",  // 163
+    u"Differential 2.5-V Pseudo Current Mode Logic",  // 164
+    u"Differential SSTL 2.5V Class I",  // 165 (chosen here)
+    u"Differential 2.5-V SSTL Class I",  // 166
+    u"Differential SSTL 2.0V Class II",  // 167 (chosen here)
+    u"Differential SSTL 1.2V Class I",  // 168 (chosen here)
+    u"PCML14",  // 169
+    u"LVTTL 3.3V Schmitt Trigger Input",  // 170 (chosen here)
+    u"LVTTL 2.5V Schmitt Trigger Input",  // 171 (chosen here)
+    u"SSTL 2.5V Class I",  // 172 (chosen here)
+    u"SSTL 2.5V Class II",  // 173 (chosen here)
+    u"LVPECL 3.3V",  // 174 (chosen here)
+    u"Multipoint LVDS 3.3V",  // 175 (chosen here)
+    u"Differential LVTTL 3.3V",  // 176 (chosen here)
+    u"Differential LVCMOS 3.3V",  // 177 (chosen here)
+    u"Differential LVCMOS 2.5V",  // 178 (chosen here)
+    u"Differential LVCMOS 1.8V",  // 179 (chosen here)
+    u"Differential LVCMOS 1.5V",  // 180 (chosen here)
+    u"Differential LVCMOS 1.2V",  // 181 (chosen here)
+    u"Bus LVDS 2.5V Emulated",  // 182 (chosen here)
+    u"Multipoint LVDS 2.5V Emulated",  // 183 (chosen here)
+    u"LVPECL 3.3V Emulated",  // 184 (chosen here)
+    u"RSDS 2.5V Emulated",  // 185 (chosen here)
+};
 }  // namespace
 
 std::u16string_view IOStandardKindParamName(std::uint32_t kind) {
   return kind < kIOStandardKindCount ? kParamNames[kind] : std::u16string_view();
 }
 
-// FIXME: the display names of the kinds this family does not use are not known yet; until
-// they are, those kinds show their parameter name.
-std::u16string_view IOStandardKindDisplayName(std::uint32_t kind) { return IOStandardKindParamName(kind); }
+std::u16string_view IOStandardKindDisplayName(std::uint32_t kind) {
+  return kind < kIOStandardKindCount ? kDisplayNames[kind] : std::u16string_view();
+}
 
 }  // namespace s4

@@ -130,6 +130,15 @@ std::vector<Diagnostic> Validate(const PinFile& file, const std::string& fileNam
   for (const std::string& ball : AllBalls(grid))
     if (!seen.count(ball)) report(nullptr, "geometry", "ball " + ball + " is missing");
 
+  // Text fields: the module's tables hold them as UTF-16 code units one for one.
+  for (const Pin& p : file.Pins)
+    for (const std::string* field : {&p.Bank, &p.DiffId, &p.ClkDiffId})
+      for (char c : *field)
+        if (c < 0x21 || c > 0x7E || c == '"' || c == '\\') {
+          report(&p, "format", "'" + *field + "' holds a character other than printable ASCII");
+          break;
+        }
+
   // Counts.
   std::int32_t io = 0, diff = 0, hdiff = 0;
   for (const Pin& p : file.Pins) {
