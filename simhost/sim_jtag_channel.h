@@ -18,6 +18,7 @@
 #include <string>
 #include <vector>
 
+#include "host/host_dispids.h"
 #include "platform/com_ptr.h"
 #include "simhost/jtag_cable.h"
 #include "simhost/jtag_pins.h"
@@ -25,15 +26,16 @@
 namespace s4::sim {
 
 namespace channel_id {
-inline constexpr DISPID kOpen = 503425;
-inline constexpr DISPID kClose = 503426;
-inline constexpr DISPID kGetDeviceCount = 503578;
-inline constexpr DISPID kPrepare = 503581;  // drives all three lines low, without a clock
-inline constexpr DISPID kShiftData = 503599;
-inline constexpr DISPID kSetInstruction = 503601;
-inline constexpr DISPID kMoveState = 503605;
-inline constexpr DISPID kGotoState = 503607;
-inline constexpr DISPID kClockTMS = 503608;
+namespace op = hostid::IDispJTagChannel;
+inline constexpr DISPID kOpen = op::Open;
+inline constexpr DISPID kClose = op::Close;
+inline constexpr DISPID kGetDeviceCount = op::GetDeviceCount;
+inline constexpr DISPID kPrepare = op::PrepareProgramming;  // drives all three lines low, without a clock
+inline constexpr DISPID kShiftData = op::ShiftData;
+inline constexpr DISPID kSetInstruction = op::SetInstruction;
+inline constexpr DISPID kMoveState = op::MoveState;
+inline constexpr DISPID kGotoState = op::GotoState;
+inline constexpr DISPID kClockTMS = op::ClockTMS;
 }  // namespace channel_id
 
 class SimJtagChannel final : public IDispatch, public IJTagPinAccess {

@@ -1,0 +1,119 @@
+#include "jtag/host_environment.h"
+
+#include <algorithm>
+#include <stdexcept>
+#include <thread>
+
+namespace s4::jtag {
+
+using namespace s4::host;
+
+// ---- Channel --------------------------------------------------------------------------------
+
+std::unique_ptr<HostChannel> HostChannel::From(IDispatch* channel) {
+  if (!channel) return nullptr;
+  return std::unique_ptr<HostChannel>(new HostChannel(channel));
+}
+
+HostChannel::~HostChannel() {
+  if (pins_) pins_->Release();
+}
+
+void HostChannel::Open() { IDispJTagChannel::Open(channel_); }
+void HostChannel::Close() { IDispJTagChannel::Close(channel_); }
+std::int32_t HostChannel::GetDeviceCount() { return IDispJTagChannel::GetDeviceCount(channel_); }
+void HostChannel::PrepareProgramming() { IDispJTagChannel::PrepareProgramming(channel_); }
+std::int32_t HostChannel::ShiftData(std::int32_t value, std::int32_t bits, std::int32_t device) {
+  return IDispJTagChannel::ShiftData(channel_, value, bits, device);
+}
+void HostChannel::SetInstruction(std::int32_t instruction, std::int32_t device) {
+  IDispJTagChannel::SetInstruction(channel_, instruction, device);
+}
+void HostChannel::MoveState(ChannelState from, ChannelState to) {
+  IDispJTagChannel::MoveState(channel_, static_cast<std::int32_t>(from), static_cast<std::int32_t>(to));
+}
+void HostChannel::GotoState(ChannelState state) {
+  IDispJTagChannel::GotoState(channel_, static_cast<std::int32_t>(state));
+}
+void HostChannel::ClockTMS(bool level) { IDispJTagChannel::ClockTMS(channel_, level ? 1 : 0); }
+
+IJTagPinAccess& HostChannel::Pins() {
+  if (!pins_) {
+    void* out = nullptr;
+    if (FAILED(channel_->QueryInterface(IID_IJTagPinAccess, &out)) || !out)
+      throw std::runtime_error("the host's JTAG channel has no pin-level interface");
+    pins_ = static_cast<IJTagPinAccess*>(out);
+  }
+  return *pins_;
+}
+
+// ---- Family, configuration clocks ------------------------------------------------------------
+
+FamilySettings ReadFamilySettings(IDispatch* family) {
+  FamilySettings s;
+  if (!family) return s;
+  s.activeDisengage = IDispDeviceFamily::GetPropertyAsBoolean(family, u"ND_ActiveDisengage");
+  if (IDispDeviceFamily::HasProperty(family, u"ND_ProgramBitsToIgnore"))
+    s.bytesToIgnore = IDispDeviceFamily::GetPropertyAsInteger(family, u"ND_ProgramBitsToIgnore");
+  return s;
+}
+
+// NOTE: the device manager is reached through the host's device-manager module (its entry
+// "GetDeviceManager"), which the host utilities do not load yet; until they do, no family
+// object is found and programming uses the family defaults.
+Object HostDeviceFamily(std::u16string_view) { return {}; }
+
+// NOTE: to be answered from "VireoConfig.ini" ([ClockCore] Cycles of the first plug-in folder
+// whose [General] DeviceFamily is the family) once the host utilities read it.
+std::int32_t ConfigurationCyclesOf(std::u16string_view) { return kDefaultConfigurationCycles; }
+
+// ---- Progress -------------------------------------------------------------------------------
+
+void HostProgress::Begin(std::u16string_view caption, std::int64_t total) {
+  gui_ = GUIManager();
+  running_ = true;
+  total_ = total;
+  current_ = 0;
+  percent_ = 0;
+  if (!gui_) return;
+  IDispGUIManager::StatusBarSetState(gui_, -3, u"");
+  IDispGUIManager::StatusBarSetState(gui_, -5, caption);
+}
+
+void HostProgress::Step() {
+  if (!running_) return;
+  ++current_;
+  // Rounded to the nearest whole percent, 100 when nothing was announced.
+  const int percent =
+      total_ <= 0 ? 100 : static_cast<int>(std::min<std::int64_t>(100, (current_ * 200 + total_) / (2 * total_)));
+  if (percent <= percent_) return;
+  const int gained = percent - percent_;
+  percent_ = percent;
+  if (!gui_) return;
+  for (int k = 0; k < gained; ++k) IDispGUIManager::StatusBarSetState(gui_, -7, u"");
+}
+
+void HostProgress::End() {
+  if (!running_) return;
+  running_ = false;
+  if (!gui_) return;
+  IDispGUIManager::StatusBarSetState(gui_, -6, u"");
+  IDispGUIManager::StatusBarSetState(gui_, -4, u"");
+  gui_.reset();
+}
+
+// ---- Environment ----------------------------------------------------------------------------
+
+void HostEnvironment::Wait(int milliseconds) {
+  const auto until = std::chrono::steady_clock::now() + std::chrono::milliseconds(milliseconds);
+  while (std::chrono::steady_clock::now() < until) std::this_thread::yield();
+}
+
+FamilySettings HostEnvironment::Family() {
+  const Object family = HostDeviceFamily(familyName_);
+  return ReadFamilySettings(family.get());
+}
+
+std::int32_t HostEnvironment::ConfigurationCycles() { return ConfigurationCyclesOf(familyName_); }
+
+}  // namespace s4::jtag
