@@ -18,7 +18,9 @@ nlohmann::json VariantToJson(const VARIANT& v) {
     case VT_R8: j["value"] = v.dblVal; break;
     case VT_BOOL: j["value"] = v.boolVal != VARIANT_FALSE; break;
     case VT_BSTR: j["value"] = Utf16ToUtf8(BstrView(v.bstrVal)); break;
-    case VT_DISPATCH: case VT_UNKNOWN: j["value"] = v.punkVal ? "object" : nullptr; break;
+    // A null object is JSON null; a conditional of "object" and nullptr would build a
+    // string from a null pointer.
+    case VT_DISPATCH: case VT_UNKNOWN: j["value"] = v.punkVal ? nlohmann::json("object") : nlohmann::json(nullptr); break;
     default: j["value"] = DescribeValue(v); break;
   }
   return j;
