@@ -5,6 +5,7 @@
 #include "driver/vireo_driver.h"
 
 #include "host/host_services.h"
+#include "host/parameter_list.h"
 #include "platform/module.h"
 
 namespace s4 {
@@ -19,7 +20,32 @@ void TVireoDriver::AttachToHostWindow() {
 // Needs the rack form (instrument views); there is none yet.
 void TVireoDriver::HandOverRackForm() {}
 
-// The device classes the driver belongs to; action strings come with parameter strings.
+namespace {
+// The actions the host may ask about, by entry number. A name that is not listed counts as
+// entry 0 ("None").
+constexpr std::u16string_view kActions[] = {
+    u"None", u"PauseProcessor", u"ContinueProcessor", u"ResetProcessor", u"SingleStepProcessor",
+    u"CompileProgram", u"DownloadProgram", u"StartDebug", u"StartAttach", u"EndDebug",
+    u"ShowAboutDialog", u"ResetDevice", u"DownloadToDevice", u"ShowViewer", u"ChooseAndDownload",
+    u"ProcessorMenu", u"ConfigureJTAGIdMapping", u"Flash_ResetDevice", u"Flash_ConfigureDevice",
+    u"Flash_DownloadDevice", u"Flash_ChooseAndDownload", u"WriteToFlash", u"ConfigureFpgaProject",
+    u"ShowConfiguration", u"ShowCurrentSense", u"CustomAction", u"OnDblClick", u"HideViewer",
+    u"UpdateFirmware", u"ToggleFirmwareAutoUpdate", u"VerifyProgram"};
+
+std::size_t ActionEntry(std::u16string_view action) {
+  for (std::size_t i = 0; i < std::size(kActions); ++i)
+    if (EqualsIgnoreCase(kActions[i], action)) return i;
+  return 0;
+}
+
+// Processor, program and flash actions are not this driver's.
+bool ActionSupported(std::size_t entry) {
+  return !((entry >= 1 && entry <= 9) || entry == 15 || (entry >= 17 && entry <= 20) || entry == 30);
+}
+}  // namespace
+
+// The device classes the driver belongs to, then actions, named directly or as the "Action"
+// of a parameter string. A request that names a toolchain is not the driver's.
 bool TVireoDriver::Supports(std::u16string_view name) {
   if (EqualsIgnoreCase(name, u"CPLD")) return IsCPLD();
   if (EqualsIgnoreCase(name, u"FPGA")) return IsFPGA();
@@ -27,7 +53,11 @@ bool TVireoDriver::Supports(std::u16string_view name) {
   if (EqualsIgnoreCase(name, u"PROC")) return IsPROC();
   if (EqualsIgnoreCase(name, u"SPROC")) return IsSPROC();
   if (EqualsIgnoreCase(name, u"GPROC")) return IsGPROC();
-  return true;  // entry 0 of the action table ("None") is supported
+  std::u16string value;
+  if (GetParameterFromString(name, u"ToolchainName", value) && !value.empty()) return false;
+  std::u16string action;
+  if (!GetParameterFromString(name, u"Action", action)) action.assign(name);
+  return ActionSupported(ActionEntry(action));
 }
 
 // A vendor the driver does not know has no tools to test: present and up to date.
