@@ -4,6 +4,7 @@
 
 #include <memory>
 #include <string>
+#include <string_view>
 
 namespace s4 {
 
@@ -22,6 +23,9 @@ void* ProgramSymbol(const char* name);
 // so the environment variable S4_HOST_DIR may name the folder that plays its part; without it,
 // the running program's own folder.
 std::string HostProgramOsFolder();
+// The OS path of a module already loaded into the process whose file name equals `fileName`
+// ignoring letter case; empty when none is.
+std::string LoadedModuleOsPath(std::u16string_view fileName);
 
 // A loaded module; unloaded when the object goes unless Leak() was called.
 class LoadedLibrary {

@@ -1,4 +1,5 @@
 #include <dlfcn.h>
+#include <link.h>
 #include <unistd.h>
 
 #include <climits>
@@ -6,6 +7,7 @@
 
 #include "platform/module.h"
 #include "platform/path.h"
+#include "platform/widestring.h"
 
 namespace s4 {
 
@@ -46,6 +48,28 @@ std::string HostProgramOsFolder() {
   }
   if (!folder.empty() && folder.back() != '/') folder += '/';
   return folder;
+}
+
+std::string LoadedModuleOsPath(std::u16string_view fileName) {
+  struct Search {
+    std::u16string_view name;
+    std::string found;
+  } search{fileName, {}};
+  dl_iterate_phdr(
+      [](dl_phdr_info* info, std::size_t, void* data) -> int {
+        auto* s = static_cast<Search*>(data);
+        if (!info->dlpi_name || !*info->dlpi_name) return 0;
+        std::string_view path(info->dlpi_name);
+        const auto slash = path.find_last_of('/');
+        const std::string_view base = slash == std::string_view::npos ? path : path.substr(slash + 1);
+        if (EqualsIgnoreCase(Utf8ToUtf16(base), s->name)) {
+          s->found.assign(path);
+          return 1;
+        }
+        return 0;
+      },
+      &search);
+  return search.found;
 }
 
 std::unique_ptr<LoadedLibrary> LoadedLibrary::Open(const std::string& osPath, std::string* error) {
