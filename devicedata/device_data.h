@@ -31,6 +31,8 @@ class TDeviceData : public TVireoDriver {
   bool IsFPGA() override { return true; }
   bool IsCPLD() override { return false; }
   bool IsPROM() override { return false; }
+  // The vendor the device-family dictionary records for this family (device_data_vendor.cpp).
+  WideString GetVendorName() override;
 
   std::uint32_t GetIdCode() override;
   WideString GetDeviceName() override;

@@ -48,10 +48,20 @@ std::string SimHost::SystemFolder() const { return HostFolder() + "System/"; }
 
 void SimHost::Build() {
   SimObject::Journal().clear();
-  if (desc_.hostFolder.empty())
+  if (desc_.hostFolder.empty()) {
     unsetenv("S4_HOST_DIR");
-  else
+  } else {
     setenv("S4_HOST_DIR", desc_.hostFolder.c_str(), 1);
+    // The sibling modules, where the module looks for the host's modules.
+    namespace fs = std::filesystem;
+    std::error_code ec;
+    const fs::path system = fs::path(SystemFolder());
+    fs::create_directories(system, ec);
+    for (const char* name : {"DeviceManager.DLL", "WorkspaceManager.DLL"}) {
+      const fs::path from = fs::path(S4_SIM_SYSTEM_DIR) / name;
+      if (fs::exists(from, ec) && !fs::exists(system / name, ec)) fs::create_symlink(from, system / name, ec);
+    }
+  }
 
   client->Reset();
   clientApi->Reset();
@@ -60,6 +70,8 @@ void SimHost::Build() {
   deviceManager = SimObject::Make("deviceManager");
   familyManager = SimObject::Make("familyManager");
   familyObjects.clear();
+  jtagPorts.clear();
+  for (std::int32_t i = 0; i < desc_.jtagPorts; ++i) jtagPorts.push_back(SimObject::Make("port" + std::to_string(i)));
   fpgaFlowModule = desc_.fpgaFlow ? SimObject::Make("fpgaFlowModule") : nullptr;
   vendorToolManager = desc_.fpgaFlow ? SimObject::Make("vendorToolManager") : nullptr;
 
@@ -203,4 +215,22 @@ SimDevice SimHost::NewDevice(const DeviceDescription& d) {
 extern "C" __attribute__((visibility("default"))) IDispatch* ClientAPI_GetClientInterface() {
   s4::sim::SimHost& h = s4::sim::SimHost::Instance();
   return h.description().client ? h.client->dispatch() : nullptr;
+}
+
+// What the sibling modules (simhost/modules) forward their entries to. Borrowed references.
+extern "C" __attribute__((visibility("default"))) IDispatch* S4SimHost_Object(const char* entry, std::int32_t index) {
+  s4::sim::SimHost& h = s4::sim::SimHost::Instance();
+  const std::string_view e(entry ? entry : "");
+  if (e == "GetDeviceManager") return h.description().deviceManager ? h.deviceManager->dispatch() : nullptr;
+  if (e == "GetJTagPort")
+    return index >= 0 && index < static_cast<std::int32_t>(h.jtagPorts.size())
+               ? h.jtagPorts[static_cast<std::size_t>(index)]->dispatch()
+               : nullptr;
+  return nullptr;
+}
+
+extern "C" __attribute__((visibility("default"))) std::int32_t S4SimHost_Count(const char* entry) {
+  s4::sim::SimHost& h = s4::sim::SimHost::Instance();
+  if (std::string_view(entry ? entry : "") == "GetJTagPortCount") return static_cast<std::int32_t>(h.jtagPorts.size());
+  return 0;
 }

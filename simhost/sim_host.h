@@ -17,7 +17,8 @@
 //
 // The host program's folder (whose "System\" subfolder holds the host's support files) is
 // `hostFolder`; Configure publishes it in the environment variable S4_HOST_DIR, which is where
-// the module looks for it away from Windows.
+// the module looks for it away from Windows. The sibling modules ("DeviceManager.DLL", ...) are
+// linked into that System folder, so the module finds them as it finds the host's modules.
 #pragma once
 
 #include <cstdint>
@@ -58,6 +59,8 @@ struct HostDescription {
   std::vector<PluginDescription> plugins;
   std::string hostFolder;  // OS folder of the host program; empty: the running program's folder
   std::vector<FamilyDescription> families;
+  std::int32_t jtagPorts = 0;  // ports the device manager lists
+  bool deviceManager = true;   // the "DeviceManager.DLL" module answers a device manager
   bool fpgaFlow = false;  // the client has the server module "FPGAFlow" with a vendor-tool manager
   std::vector<VendorToolDescription> vendorTools;
 };
@@ -94,6 +97,7 @@ class SimHost {
   ComPtr<SimObject> deviceManager;
   ComPtr<SimObject> familyManager;
   std::map<std::u16string, ComPtr<SimObject>> familyObjects;
+  std::vector<ComPtr<SimObject>> jtagPorts;
   ComPtr<SimObject> fpgaFlowModule;
   ComPtr<SimObject> vendorToolManager;
 

@@ -1,0 +1,34 @@
+// A sibling module of the simulated host ("DeviceManager.DLL", "WorkspaceManager.DLL"): a
+// real shared library that the module finds and loads as it finds the host's own modules. Its
+// entries forward to the simulated host inside the program (S4SimHost_Object and
+// S4SimHost_Count, exported by simhost/sim_host.cpp), so what they answer is whatever the test
+// configured. One source, built once per module with S4_SIBLING_<ROLE> defined.
+#include <dlfcn.h>
+
+#include <cstdint>
+
+#include "platform/com.h"
+
+#define S4_ENTRY extern "C" __attribute__((visibility("default")))
+
+namespace {
+using ObjectFn = IDispatch* (*)(const char*, std::int32_t);
+using CountFn = std::int32_t (*)(const char*);
+
+IDispatch* Object(const char* entry, std::int32_t index = 0) {
+  auto fn = reinterpret_cast<ObjectFn>(dlsym(RTLD_DEFAULT, "S4SimHost_Object"));
+  return fn ? fn(entry, index) : nullptr;
+}
+std::int32_t Count(const char* entry) {
+  auto fn = reinterpret_cast<CountFn>(dlsym(RTLD_DEFAULT, "S4SimHost_Count"));
+  return fn ? fn(entry) : 0;
+}
+}  // namespace
+
+#if defined(S4_SIBLING_DEVICE_MANAGER)
+S4_ENTRY IDispatch* GetDeviceManager() { return Object("GetDeviceManager"); }
+S4_ENTRY std::int32_t GetJTagPortCount() { return Count("GetJTagPortCount"); }
+S4_ENTRY IDispatch* GetJTagPort(std::int32_t index) { return Object("GetJTagPort", index); }
+#elif defined(S4_SIBLING_WORKSPACE_MANAGER)
+S4_ENTRY IDispatch* GetWorkspace() { return Object("GetWorkspace"); }
+#endif
