@@ -4,6 +4,7 @@
 // host device's debug register.
 #include "driver/vireo_driver.h"
 
+#include "flow/vendor_tools.h"
 #include "host/host_services.h"
 #include "host/parameter_list.h"
 #include "platform/module.h"
@@ -60,10 +61,11 @@ bool TVireoDriver::Supports(std::u16string_view name) {
   return ActionSupported(ActionEntry(action));
 }
 
-// A vendor the driver does not know has no tools to test: present and up to date.
-WideString TVireoDriver::VendorToolsDescriptor() { return {}; }
-bool TVireoDriver::VendorToolsPresent() { return true; }
-bool TVireoDriver::VendorToolsUpToDate() { return true; }
+// The tools of the driver's own vendor; a vendor without known tools has nothing to test and
+// counts as present and up to date.
+WideString TVireoDriver::VendorToolsDescriptor() { return VendorToolsDescriptorFor(GetVendorName().view()); }
+bool TVireoDriver::VendorToolsPresent() { return VendorToolsPresentFor(GetVendorName().view()); }
+bool TVireoDriver::VendorToolsUpToDate() { return VendorToolsUpToDateFor(GetVendorName().view()); }
 
 // No generic picture without the host's System folder.
 std::uint32_t TVireoDriver::GetBitmapHandle() { return 0; }

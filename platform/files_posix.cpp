@@ -8,6 +8,7 @@
 #include <cstdlib>
 #include <fstream>
 #include <sstream>
+#include <vector>
 
 #include "platform/files.h"
 #include "platform/path.h"
@@ -48,10 +49,36 @@ std::string FindIgnoringCase(const std::string& folder, const std::string& name)
   return found;
 }
 
+// "." and ".." are taken lexically, as the host's system does: "a\missing\..\b" is "a\b"
+// even when "missing" does not exist.
+std::string Normalize(const std::string& p) {
+  const bool absolute = !p.empty() && p[0] == '/';
+  std::vector<std::string> parts;
+  std::size_t i = 0;
+  while (i <= p.size()) {
+    std::size_t j = p.find('/', i);
+    if (j == std::string::npos) j = p.size();
+    std::string part = p.substr(i, j - i);
+    if (part == "..") {
+      if (!parts.empty() && parts.back() != "..")
+        parts.pop_back();
+      else if (!absolute)
+        parts.push_back(part);
+    } else if (!part.empty() && part != ".") {
+      parts.push_back(part);
+    }
+    i = j + 1;
+  }
+  std::string out = absolute ? "/" : "";
+  for (std::size_t k = 0; k < parts.size(); ++k) out += (k ? "/" : "") + parts[k];
+  if (p.size() > 1 && p.back() == '/' && !parts.empty()) out += '/';
+  return out;
+}
+
 }  // namespace
 
 std::string ResolveOsPath(std::u16string_view hostPath) {
-  const std::string exact = ToOsPath(hostPath);
+  const std::string exact = Normalize(ToOsPath(hostPath));
   if (exact.empty() || Exists(exact)) return exact;
   // Walk the components, keeping each that exists and otherwise looking for it ignoring case;
   // from the first component that cannot be found, the rest is kept as written.
