@@ -2,7 +2,15 @@
 
 #include <algorithm>
 
+#include "device_kinds.h"
+
 namespace s4 {
+
+// The generated kind names agree with the table they were made from and with the count the
+// module's exports serve.
+static_assert(eEP4SGX70DF29C2x == 0 && eEP4SGX530NF45I4 == 173 && eEP4SGX70DF29C2xN == 174);
+static_assert(eEP4SE820F43I4N == 443 && eEP4S40G2F40I1 == 444 && eEP4S100G5F45I3N == 485);
+static_assert(kDeviceKindTableSize == 486);
 
 std::span<const std::u16string_view> BuiltInBSDLFileNames() {
   static constexpr std::u16string_view names[] = {

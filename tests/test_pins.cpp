@@ -81,6 +81,8 @@ TEST(Pins, FirstKindCountsFirstPinAndFirstStandard) {
   // The device's 60 standards skip the five it lacks: the 12th is ordinal 15, sPCIX_3.
   EXPECT_EQ(Str(Object(d.get(), kDeviceIOStandard, 11), kParamName), "PCIX_3");
   EXPECT_EQ(Str(Object(d.get(), kDeviceIOStandard, 59), kParamName), "DHSTL18I");
+  for (std::int32_t i : {-1, 60, 65}) EXPECT_EQ(Object(d.get(), kDeviceIOStandard, i), nullptr) << i;
+  for (std::int32_t i : {-1, 40}) EXPECT_EQ(Object(first, kPinIOStandard, i), nullptr) << i;
 }
 
 TEST(Pins, HighSpeedPinIsThePositivePinOfItsPair) {
