@@ -7,10 +7,12 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <string_view>
 
 #include "driver/abstract_vireo_driver.h"
+#include "platform/bitmap.h"
 
 namespace s4 {
 
@@ -234,6 +236,9 @@ class TVireoDriver : public TAbstractVireoDriver, public IDriverMemoryAccess {
   ComPtr<IDispatch> FRackView;
   std::uint8_t FControlRegister = 0;
   std::u16string FCoreExt;
+  // The device picture, built on the first GetBitmapHandle, and its handle.
+  std::shared_ptr<const Bitmap> FDeviceImage;
+  BitmapHandle FDeviceImageHandle = 0;
 };
 
 }  // namespace s4

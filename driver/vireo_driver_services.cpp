@@ -5,9 +5,16 @@
 #include "driver/vireo_driver.h"
 
 #include "flow/vendor_tools.h"
+#include "driver/device_picture.h"
 #include "host/host_services.h"
+#include "host/host_utilities.h"
 #include "host/parameter_list.h"
+#include "platform/files.h"
 #include "platform/module.h"
+#include "platform/widestring.h"
+
+#include <stdexcept>
+#include <vector>
 
 namespace s4 {
 
@@ -67,13 +74,74 @@ WideString TVireoDriver::VendorToolsDescriptor() { return VendorToolsDescriptorF
 bool TVireoDriver::VendorToolsPresent() { return VendorToolsPresentFor(GetVendorName().view()); }
 bool TVireoDriver::VendorToolsUpToDate() { return VendorToolsUpToDateFor(GetVendorName().view()); }
 
-// No generic picture without the host's System folder.
-std::uint32_t TVireoDriver::GetBitmapHandle() { return 0; }
+std::optional<Bitmap> BuildDevicePicture(std::u16string_view systemFolder, std::u16string_view libraryFolder,
+                                         std::u16string_view familyName) {
+  const std::u16string genericPath = std::u16string(systemFolder) + u"Generic_Hard_Device.bmp";
+  if (!FileExists(genericPath)) return std::nullopt;
+  std::string why;
+  std::optional<Bitmap> picture = Bitmap::LoadBmp(genericPath, &why);
+  if (!picture) throw std::runtime_error(Utf16ToUtf8(genericPath) + ": " + why);
+  const std::u16string familyPath =
+      std::u16string(libraryFolder) + u"DeviceImages\\" + std::u16string(familyName) + u".bmp";
+  if (FileExists(familyPath)) {
+    if (std::optional<Bitmap> family = Bitmap::LoadBmp(familyPath, &why)) {
+      // Division rounds toward zero, also when the family picture is the larger one.
+      picture->OverlayWithoutCorners(*family, (picture->width() - family->width()) / 2,
+                                     (picture->height() - family->height()) / 2);
+    }
+  }
+  return picture;
+}
 
-WideString TVireoDriver::GetEmbeddedConstraintFile() { return {}; }
+// The picture is built once; while there is none (no generic picture yet) every call tries
+// again.
+std::uint32_t TVireoDriver::GetBitmapHandle() {
+  if (!FDeviceImage) {
+    std::optional<Bitmap> picture = BuildDevicePicture(host::SystemFolder(), GetFolder_Library().view(),
+                                                       GetFamilyName().view());
+    if (!picture) return 0;
+    FDeviceImage = std::make_shared<const Bitmap>(std::move(*picture));
+    FDeviceImageHandle = MakeBitmapHandle(FDeviceImage);
+  }
+  return FDeviceImageHandle;
+}
+
+namespace {
+// The first existing path for a constraint file name: as given, in the module's
+// "Library\Embedded\", in the host's constraint folder, in the embedded extension's
+// "Library\Embedded\". Empty for an empty name or when none exists.
+std::u16string ResolveConstraintFile(std::u16string_view name) {
+  if (name.empty()) return {};
+  const std::u16string n(name);
+  if (FileExists(n)) return n;
+  const std::u16string own = ModuleFolder() + u"Library\\Embedded\\" + n;
+  if (FileExists(own)) return own;
+  if (const std::u16string folder = host::ConstraintFolder(); !folder.empty() && FileExists(folder + n))
+    return folder + n;
+  if (const std::u16string ext = host::EmbeddedExtensionFolder(); !ext.empty()) {
+    const std::u16string path = ext + u"Library\\Embedded\\" + n;
+    if (FileExists(path)) return path;
+  }
+  return {};
+}
+}  // namespace
+
+WideString TVireoDriver::GetEmbeddedConstraintFile() {
+  if (!FCustomConstraintFile.empty())
+    if (std::u16string path = ResolveConstraintFile(FCustomConstraintFile); !path.empty()) return path;
+  std::vector<std::u16string> names = {GetDeviceName().str() + u".Constraint",
+                                       GetDeviceParameter(u"ProcessorDeviceName").str() + u".Constraint",
+                                       GetBaseName().str() + u".Constraint", GetFamilyName().str() + u".Constraint"};
+  ComPtr<IDispatch> info;
+  if (GetProcessorInformation(info) && info)
+    names.push_back(host::IDispProcessorInformation::GetProcessorName(info).str() + u".Constraint");
+  for (const std::u16string& n : names)
+    if (std::u16string path = ResolveConstraintFile(n); !path.empty()) return path;
+  return {};
+}
 
 // The folder of the module itself followed by "Library\".
-WideString TVireoDriver::GetFolder_Library() { return ModuleFolder() + u"Library\\"; }
+WideString TVireoDriver::GetFolder_Library() { return host::LibraryFolder(); }
 
 void TVireoDriver::CreateRackViewer() {}
 
