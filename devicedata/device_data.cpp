@@ -1,5 +1,7 @@
 #include "devicedata/device_data.h"
 
+#include "boundaryscan/builtin_entity.h"
+
 #include <algorithm>
 
 #include "device_kinds.h"
@@ -34,7 +36,20 @@ TDeviceData::TDeviceData(std::int32_t kind, std::u16string_view coreExt) : TVire
   for (std::u16string_view name : BuiltInBSDLFileNames()) BSDLDataList.Add(name, nullptr);
 }
 
-TDeviceData::~TDeviceData() = default;
+TDeviceData::~TDeviceData() { ReleaseBuiltInEntities(BSDLDataList); }
+
+ComPtr<IDispatch> TDeviceData::GetBSDLEntity() {
+  const auto entry = BSDLDataList.IndexOf(GetBSDLFilename().view());
+  if (!entry) return {};
+  IDispatch*& slot = BSDLDataList[*entry].object;
+  if (!slot) {
+    // Attached only once built whole: a failure leaves the slot empty for a later try.
+    Owned<TBSDLEntity> e = BuildBuiltInEntity(BuiltInRecordIndex(BSDLDataList[*entry].name),
+                                              {ScanPins, BoundaryCells, PinMappings, OpCodes, RegisterAssociations});
+    slot = e.release()->Dispatch();
+  }
+  return ComPtr<IDispatch>::Share(slot);
+}
 
 std::uint32_t TDeviceData::GetIdCode() { return Row().IdCode(); }
 WideString TDeviceData::GetDeviceName() { return Row().FullName(); }

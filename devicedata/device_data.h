@@ -60,6 +60,9 @@ class TDeviceData : public TVireoDriver {
   WideString GetOptionDesignatorName() override;
   WideString GetOptionDesignatorDescription() override;
   WideString GetBSDLFilename() override;
+  // The boundary-scan entity of the device's package, built from the built-in record on the
+  // first request and kept (boundaryscan/builtin_entity.h).
+  ComPtr<IDispatch> GetBSDLEntity() override;
   std::int32_t GetInstructionLength() override;
   std::int32_t GetDevicePinCount() override;
   std::int32_t GetDeviceIOCount() override;
