@@ -52,6 +52,8 @@ void SimHost::Build() {
     unsetenv("S4_HOST_DIR");
   } else {
     setenv("S4_HOST_DIR", desc_.hostFolder.c_str(), 1);
+  }
+  if (!desc_.hostFolder.empty() && desc_.linkSiblingModules) {
     // The sibling modules, where the module looks for the host's modules.
     namespace fs = std::filesystem;
     std::error_code ec;

@@ -58,6 +58,7 @@ struct HostDescription {
   std::u16string constraintFolder;  // client API 787
   std::vector<PluginDescription> plugins;
   std::string hostFolder;  // OS folder of the host program; empty: the running program's folder
+  bool linkSiblingModules = true;  // link the sibling modules into hostFolder's System folder
   std::vector<FamilyDescription> families;
   std::int32_t jtagPorts = 0;  // ports the device manager lists
   bool deviceManager = true;   // the "DeviceManager.DLL" module answers a device manager
