@@ -1,5 +1,8 @@
 #include "jtag/host_environment.h"
 
+#include "host/device_families.h"
+#include "host/host_utilities.h"
+
 #include <algorithm>
 #include <stdexcept>
 #include <thread>
@@ -58,14 +61,16 @@ FamilySettings ReadFamilySettings(IDispatch* family) {
   return s;
 }
 
-// NOTE: the device manager is reached through the host's device-manager module (its entry
-// "GetDeviceManager"), which the host utilities do not load yet; until they do, no family
-// object is found and programming uses the family defaults.
-Object HostDeviceFamily(std::u16string_view) { return {}; }
+// The host's device family, through the device manager module; none when the host has no
+// device manager or does not know the family.
+Object HostDeviceFamily(std::u16string_view familyName) { return host::DeviceFamily(familyName); }
 
-// NOTE: to be answered from "VireoConfig.ini" ([ClockCore] Cycles of the first plug-in folder
-// whose [General] DeviceFamily is the family) once the host utilities read it.
-std::int32_t ConfigurationCyclesOf(std::u16string_view) { return kDefaultConfigurationCycles; }
+// "[ClockCore] Cycles" of the first plug-in folder whose "VireoConfig.ini" describes the family,
+// else the family default.
+std::int32_t ConfigurationCyclesOf(std::u16string_view familyName) {
+  const std::int32_t cycles = ConfiguredClockCycles(familyName);
+  return cycles >= 0 ? cycles : kDefaultConfigurationCycles;
+}
 
 // ---- Progress -------------------------------------------------------------------------------
 
