@@ -1,8 +1,6 @@
 // The built-in boundary-scan entities, as the host gets them from GetBSDLEntity.
 #include <gtest/gtest.h>
 
-#include <filesystem>
-#include <fstream>
 #include <map>
 #include <set>
 
@@ -12,7 +10,6 @@
 #include "boundaryscan/export/entity_export.h"
 #include "driver/dispids.h"
 #include "tests/module_fixture.h"
-#include "tools/bsdl_urjtag_check.h"
 
 namespace s4::test {
 namespace {
@@ -202,24 +199,14 @@ TEST(BSDLBuiltIn, EveryPackageHasItsCountsTapPinsAndDevicePins) {
 }
 
 TEST(BSDLBuiltIn, EveryEntityExportsToABSDLFileThatReadsBackValidatesAndRoundTrips) {
-  const bool urjtag = bsdl_check::UrjtagAvailable();
-  const std::filesystem::path dir = std::filesystem::temp_directory_path() / "s4_bsdl_builtin_test";
-  std::filesystem::create_directories(dir);
   for (const auto& [file, kind] : KindPerFile()) {
     SCOPED_TRACE(file);
     const bsdl::Description d = bsdl::DescribeEntity(EntityOf(kind));
-    const std::string text = bsdl::Write(d);
-    const bsdl::Description again = bsdl::Read(text, file);
+    const bsdl::Description again = bsdl::Read(bsdl::Write(d), file);
     EXPECT_TRUE(again == d);
     for (const bsdl::Finding& f : bsdl::Validate(again)) ADD_FAILURE() << bsdl::Format(file, f);
-    if (urjtag) {
-      const std::filesystem::path out = dir / file;
-      std::ofstream(out, std::ios::binary) << text;
-      EXPECT_EQ(bsdl_check::UrjtagAccepts(out.string()), true);
-    }
+    EXPECT_EQ(again.cells.size(), static_cast<std::size_t>(Int(CallDispatch(EntityOf(kind), E::GetBoundaryCellCount))));
   }
-  if (!::testing::Test::HasFailure()) std::filesystem::remove_all(dir);
-  if (!urjtag) GTEST_SKIP() << "UrJTAG not installed (Debian liburjtag-dev and urjtag): independent check skipped";
 }
 
 }  // namespace

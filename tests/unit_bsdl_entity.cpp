@@ -281,3 +281,32 @@ TEST(BSDLEntityModel, TheHostWritesCurrentValuesAndNothingElseChanges) {
 
 }  // namespace
 }  // namespace s4
+
+#include "boundaryscan/builtin_entity.h"
+
+namespace s4 {
+namespace {
+
+TEST(BSDLBuiltInRecords, ANameSelectsItsRecordIgnoringCaseAndAnUnknownOneRecordZero) {
+  EXPECT_EQ(BuiltInRecordIndex(u"EP4SGX70DF29.bsd"), 0u);
+  EXPECT_EQ(BuiltInRecordIndex(u"ep4se820f43.BSD"), 37u);
+  EXPECT_EQ(BuiltInRecordIndex(u"EP4S100G5F45.bsd"), 44u);
+  EXPECT_EQ(BuiltInRecordIndex(u"nothing.bsd"), 0u);
+}
+
+TEST(BSDLBuiltInRecords, TheListsFindWhatWasBuiltAndAFailedBuildLeavesThemEmpty) {
+  NamedObjectList<void*> pins, cells, mappings, ops, regs;
+  const TBSDLLookupLists lists{pins, cells, mappings, ops, regs};
+  Owned<TBSDLEntity> e = BuildBuiltInEntity(37, lists);
+  EXPECT_EQ(e->Pins.size(), 1760u);
+  EXPECT_EQ(e->BoundaryCells.size(), 3402u);
+  EXPECT_EQ(cells.size(), 3402u);
+  EXPECT_EQ(pins.size(), 1760u);
+  EXPECT_EQ(static_cast<TBoundaryCell*>(cells[*cells.IndexOf(u"3401")].object), e->BoundaryCells[3401]);
+  EXPECT_EQ(static_cast<TScanPin*>(pins[*pins.IndexOf(u"h36")].object), e->TAP_TCK);
+  EXPECT_THROW(BuildBuiltInEntity(45, lists), std::out_of_range);
+  EXPECT_EQ(cells.size(), 0u);  // no entry may outlive the objects it points to
+}
+
+}  // namespace
+}  // namespace s4
