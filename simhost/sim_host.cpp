@@ -1,5 +1,6 @@
 #include "simhost/sim_host.h"
 
+#include <dlfcn.h>
 #include <unistd.h>
 
 #include <cstdlib>
@@ -145,6 +146,68 @@ void SimHost::Build() {
   });
   deviceManager->Answer(id::IDispDeviceManager::GetFamilyManager, ObjectResult(familyManager));
 
+  // Workspace with its output panel, messages manager, projects and documents.
+  workspace = desc_.workspace ? SimObject::Make("workspace") : nullptr;
+  messagesManager = desc_.workspace ? SimObject::Make("messagesManager") : nullptr;
+  projectObjects.clear();
+  documentObjects.clear();
+  if (workspace) {
+    // The host has its workspace manager loaded before any plug-in asks for it.
+    static void* loaded = dlopen((std::string(S4_SIM_SYSTEM_DIR) + "/WorkspaceManager.DLL").c_str(), RTLD_NOW);
+    (void)loaded;
+    for (DISPID m : {id::IDispMessagesManager::AddMessage, id::IDispMessagesManager::AddMessageParameters,
+                     id::IDispMessagesManager::BeginUpdate, id::IDispMessagesManager::EndUpdate})
+      messagesManager->Answer(m, Variant());
+    workspace->Answer(id::IDispWorkspace::GetMessagesManager, ObjectResult(messagesManager));
+    workspace->Answer(id::IDispWorkspace::WriteOutputLine, Variant());
+    workspace->Answer(id::IDispWorkspace::GetOutputPosition, I4(0));
+    for (std::size_t p = 0; p < desc_.projects.size(); ++p) {
+      const ProjectDescription& pd = desc_.projects[p];
+      auto project = SimObject::Make("project:" + Utf16ToUtf8(pd.path));
+      std::vector<ComPtr<SimObject>> docs;
+      for (const DocumentDescription& dd : pd.documents) {
+        auto doc = SimObject::Make("document:" + Utf16ToUtf8(dd.path));
+        doc->Answer(id::IDispDocument::GetFullPath, Variant(std::u16string_view(dd.path)));
+        const auto slash = dd.path.find_last_of(u"\\/");
+        doc->Answer(id::IDispDocument::GetFileName,
+                    Variant(std::u16string_view(dd.path).substr(slash == std::u16string::npos ? 0 : slash + 1)));
+        doc->Answer(id::IDispDocument::GetKind, Variant(std::u16string_view(dd.kind)));
+        doc->Answer(id::IDispDocument::GetCompiled, Variant(dd.compiled));
+        doc->Answer(id::IDispDocument::GetProject, ObjectResult(project));
+        docs.push_back(doc);
+        documentObjects[dd.path] = doc;
+      }
+      project->Answer(id::IDispProject::GetFullPath, Variant(std::u16string_view(pd.path)));
+      const auto slash = pd.path.find_last_of(u"\\/");
+      project->Answer(id::IDispProject::GetFileName,
+                      Variant(std::u16string_view(pd.path).substr(slash == std::u16string::npos ? 0 : slash + 1)));
+      project->Answer(id::IDispProject::GetDocumentCount, I4(static_cast<std::int32_t>(docs.size())));
+      project->On(id::IDispProject::GetDocument, [docs](SimCall& c) {
+        const std::int32_t i = c.Int(0);
+        if (i < 0 || i >= static_cast<std::int32_t>(docs.size())) throw DISP_E_BADINDEX;
+        return ObjectResult(docs[static_cast<std::size_t>(i)]);
+      });
+      project->Answer(id::IDispProject::GetBuildProject, ObjectResult(nullptr));
+      projectObjects.push_back(project);
+    }
+    auto projects = projectObjects;
+    workspace->Answer(id::IDispWorkspace::GetProjectCount, I4(static_cast<std::int32_t>(projects.size())));
+    workspace->On(id::IDispWorkspace::GetProject, [projects](SimCall& c) {
+      const std::int32_t i = c.Int(0);
+      if (i < 0 || i >= static_cast<std::int32_t>(projects.size())) throw DISP_E_BADINDEX;
+      return ObjectResult(projects[static_cast<std::size_t>(i)]);
+    });
+    workspace->On(id::IDispWorkspace::GetProjectByPath, [this](SimCall& c) {
+      for (std::size_t p = 0; p < desc_.projects.size(); ++p)
+        if (EqualsIgnoreCase(desc_.projects[p].path, c.Text(0))) return ObjectResult(projectObjects[p]);
+      return ObjectResult(nullptr);
+    });
+    workspace->On(id::IDispWorkspace::GetDocumentByPath, [this](SimCall& c) {
+      auto it = FindIgnoringCase(documentObjects, c.Text(0));
+      return ObjectResult(it == documentObjects.end() ? nullptr : it->second);
+    });
+  }
+
   // FPGA flow server with the vendor-tool manager.
   if (fpgaFlowModule) {
     fpgaFlowModule->Answer(id::IDispFPGAFlowModule::GetVendorToolManager, ObjectResult(vendorToolManager));
@@ -180,6 +243,13 @@ void SimHost::Build() {
       return Variant(std::u16string_view(path));
     });
   }
+}
+
+std::vector<std::u16string> SimHost::OutputLines() const {
+  std::vector<std::u16string> lines;
+  if (workspace)
+    for (const RecordedCall& c : workspace->CallsTo(id::IDispWorkspace::WriteOutputLine)) lines.push_back(c.Text(0));
+  return lines;
 }
 
 SimDevice SimHost::NewDevice(const DeviceDescription& d) {
@@ -224,6 +294,7 @@ extern "C" __attribute__((visibility("default"))) IDispatch* S4SimHost_Object(co
   s4::sim::SimHost& h = s4::sim::SimHost::Instance();
   const std::string_view e(entry ? entry : "");
   if (e == "GetDeviceManager") return h.description().deviceManager ? h.deviceManager->dispatch() : nullptr;
+  if (e == "GetWorkspace") return h.workspace ? h.workspace->dispatch() : nullptr;
   if (e == "GetJTagPort")
     return index >= 0 && index < static_cast<std::int32_t>(h.jtagPorts.size())
                ? h.jtagPorts[static_cast<std::size_t>(index)]->dispatch()

@@ -50,6 +50,17 @@ struct VendorToolDescription {
   std::map<std::u16string, std::u16string> toolPaths;  // tool name (any case) -> program path
 };
 
+struct DocumentDescription {
+  std::u16string path;  // host path text
+  std::u16string kind = u"VHDL";
+  bool compiled = false;
+};
+
+struct ProjectDescription {
+  std::u16string path;  // host path text of the project file
+  std::vector<DocumentDescription> documents;
+};
+
 struct HostDescription {
   bool client = true;  // the program answers ClientAPI_GetClientInterface
   std::int32_t mainWindowHandle = 0x00C0FFEE;
@@ -62,6 +73,10 @@ struct HostDescription {
   std::vector<FamilyDescription> families;
   std::int32_t jtagPorts = 0;  // ports the device manager lists
   bool deviceManager = true;   // the "DeviceManager.DLL" module answers a device manager
+  // The workspace manager: loaded by the host (so the module finds it already loaded), with an
+  // output panel and a messages manager that record what they receive, and the projects.
+  bool workspace = false;
+  std::vector<ProjectDescription> projects;
   bool fpgaFlow = false;  // the client has the server module "FPGAFlow" with a vendor-tool manager
   std::vector<VendorToolDescription> vendorTools;
 };
@@ -99,6 +114,13 @@ class SimHost {
   ComPtr<SimObject> familyManager;
   std::map<std::u16string, ComPtr<SimObject>> familyObjects;
   std::vector<ComPtr<SimObject>> jtagPorts;
+  ComPtr<SimObject> workspace;        // null without a workspace
+  ComPtr<SimObject> messagesManager;  // the workspace's
+  std::vector<ComPtr<SimObject>> projectObjects;
+  std::map<std::u16string, ComPtr<SimObject>> documentObjects;  // by path
+
+  // The lines written to the output panel, in order.
+  std::vector<std::u16string> OutputLines() const;
   ComPtr<SimObject> fpgaFlowModule;
   ComPtr<SimObject> vendorToolManager;
 

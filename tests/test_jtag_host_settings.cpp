@@ -35,3 +35,37 @@ TEST(JtagHostSettings, FamilyPropertiesAndConfiguredClockCycles) {
 
 }  // namespace
 }  // namespace s4::test
+
+namespace s4::test {
+namespace {
+
+// The download shortcut: reset, program the second argument's file, answer whether the device
+// is configured afterwards.
+TEST(JtagHostSettings, DownloadShortcut) {
+  sim::SimHost::Configure({});
+  const std::int32_t kind = KindOfBaseName(u"EP4SE230");
+  if (kind < 0) GTEST_SKIP() << "the device table has no EP4SE230 yet";
+  const std::vector<std::uint8_t> file(64, 0x5A);
+  const TempFile rbf(file);
+  JtagBench bench(kind, "EP4SE230");
+  bench.fpga->SetConfigurationClocks(175);
+  bench.fpga->SetExpectedImage(file);
+  bench.fpga->SetConfDone(true);
+  CallResult r = bench.Call(dispid::VireoDriver::EPM_Download, {Variant(u"unused"), rbf.HostPath(), Variant(u"")});
+  ASSERT_TRUE(r.ok()) << HresultName(r.hr);
+  EXPECT_EQ(r.value.raw().boolVal, VARIANT_TRUE);
+  EXPECT_TRUE(bench.fpga->Received().HoldsBytesAt(175, file));
+  // A file the device does not accept leaves it unconfigured: False.
+  const TempFile wrong(std::vector<std::uint8_t>(64, 0x00));
+  r = bench.Call(dispid::VireoDriver::EPM_Download, {Variant(u""), wrong.HostPath(), Variant(u"")});
+  ASSERT_TRUE(r.ok());
+  EXPECT_EQ(r.value.raw().boolVal, VARIANT_FALSE);
+  // Without a host device the reset fails and nothing is programmed.
+  bench.Attach(nullptr);
+  r = bench.Call(dispid::VireoDriver::EPM_Download, {Variant(u""), rbf.HostPath(), Variant(u"")});
+  ASSERT_TRUE(r.ok());
+  EXPECT_EQ(r.value.raw().boolVal, VARIANT_FALSE);
+}
+
+}  // namespace
+}  // namespace s4::test

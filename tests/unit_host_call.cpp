@@ -2,6 +2,9 @@
 // conversion, and the failure rule (every failure raises HostCallError).
 #include <gtest/gtest.h>
 
+#include <set>
+#include <string>
+
 #include "host/host_call.h"
 #include "host/host_dispids.h"
 #include "simhost/sim_dispatch.h"
@@ -88,6 +91,34 @@ TEST(HostCall, ResultsConvertOrRaise) {
     } catch (const HostCallError& e) {
       EXPECT_EQ(e.hresult(), c.hr);
     }
+  }
+}
+
+}  // namespace
+}  // namespace s4::host
+
+namespace s4::host {
+namespace {
+
+// The one list of host operations: within an interface every DISPID and every name is used
+// once, and DISPIDs are positive.
+TEST(HostOperationList, IdsAndNamesAreUniquePerInterface) {
+  struct Op {
+    const char* iface;
+    const char* name;
+    DISPID id;
+  };
+#define S4_HOST_OP(Interface, Name, Id, ...) {#Interface, #Name, Id},
+  static const Op ops[] = {
+#include "host/host_operations.inc"
+  };
+#undef S4_HOST_OP
+  std::set<std::pair<std::string, DISPID>> ids;
+  std::set<std::pair<std::string, std::string>> names;
+  for (const Op& op : ops) {
+    EXPECT_GT(op.id, 0) << op.iface << "." << op.name;
+    EXPECT_TRUE(ids.insert({op.iface, op.id}).second) << op.iface << " repeats DISPID " << op.id;
+    EXPECT_TRUE(names.insert({op.iface, op.name}).second) << op.iface << " repeats " << op.name;
   }
 }
 

@@ -180,6 +180,36 @@ TEST_F(HostUtilities, SiblingModulesFamiliesAndPorts) {
   EXPECT_EQ(host::HostModuleEntry(u"NoSuchModule.DLL", "GetAnything"), nullptr);
 }
 
+TEST_F(HostUtilities, WorkspaceOnlyWhenTheHostHasIt) {
+  sim::SimHost::Configure(Describe());
+  EXPECT_FALSE(host::Workspace());
+  auto d = Describe();
+  d.workspace = true;
+  d.projects = {{u"C:\\Designs\\Top.PrjFpg", {{u"C:\\Designs\\top.vhd", u"VHDL", true}, {u"C:\\Designs\\pins.Constraint"}}}};
+  auto& host = sim::SimHost::Configure(d);
+  host::Object ws = host::Workspace();
+  ASSERT_TRUE(ws);
+  ASSERT_EQ(host::IDispWorkspace::GetProjectCount(ws), 1);
+  host::Object project = host::IDispWorkspace::GetProject(ws, 0);
+  EXPECT_EQ(host::IDispProject::GetFileName(project), u"Top.PrjFpg");
+  ASSERT_EQ(host::IDispProject::GetDocumentCount(project), 2);
+  host::Object doc = host::IDispProject::GetDocument(project, 0);
+  EXPECT_EQ(host::IDispDocument::GetFileName(doc), u"top.vhd");
+  EXPECT_TRUE(host::IDispDocument::GetCompiled(doc));
+  EXPECT_EQ(host::IDispDocument::GetProject(doc).get(), project.get());
+  EXPECT_EQ(host::IDispWorkspace::GetDocumentByPath(ws, u"c:\\designs\\PINS.constraint").get(),
+            host::IDispProject::GetDocument(project, 1).get());
+  EXPECT_THROW(host::IDispProject::GetDocument(project, 2), host::HostCallError);
+
+  host::IDispWorkspace::WriteOutputLine(ws, u"Downloading via JTAG", false, false);
+  host::Object messages = host::IDispWorkspace::GetMessagesManager(ws);
+  host::IDispMessagesManager::AddMessage(messages, u"ProcessFlowInfo", u"text", u"", u"", u"", u"", 71, false, false,
+                                         false);
+  EXPECT_EQ(host.OutputLines(), std::vector<std::u16string>{u"Downloading via JTAG"});
+  ASSERT_EQ(host.messagesManager->Calls().size(), 1u);
+  EXPECT_EQ(host.messagesManager->Calls()[0].Int(6), 71);
+}
+
 TEST_F(HostUtilities, StatusTextAndProgress) {
   auto& host = sim::SimHost::Configure(Describe());
   auto codes = [&] {
