@@ -31,7 +31,11 @@ void DestroyDispatchObject::operator()(TDispatchObject* p) const { p->Destroy();
 
 // ---- Model objects -----------------------------------------------------------------------
 
-TBSDLObject::TBSDLObject(TBSDLEntity* entity) : FEntity(entity) { AddImplementor(&FObjectImpl); }
+// The objects are not counted, so their count is 0 from the start and stays 0.
+TBSDLObject::TBSDLObject(TBSDLEntity* entity) : FEntity(entity) {
+  AfterConstruction();
+  AddImplementor(&FObjectImpl);
+}
 
 HRESULT TBSDLObject::Invoke(DISPID id, REFIID iid, LCID lcid, WORD flags, DISPPARAMS* params, VARIANT* result,
                             EXCEPINFO* excep, UINT* argErr) {

@@ -15,7 +15,9 @@
 
 #include <array>
 #include <cstdint>
+#include <new>
 #include <memory>
+#include <type_traits>
 #include <string>
 #include <utility>
 #include <vector>
@@ -57,6 +59,41 @@ class TBSDLObjectImplOf : public TBSDLImplOf<HostBase, Model> {
 class TBSDLObject_Impl final : public TBSDLObjectImplOf<TAbstractBSDLObject, TBSDLObject> {
  public:
   using TBSDLObjectImplOf::TBSDLObjectImplOf;
+};
+
+// Keeps objects by value in chunks of 256, so that making thousands of them costs a few
+// allocations; objects never move and are destroyed with the arena.
+template <class T>
+class TObjectArena {
+ public:
+  TObjectArena() = default;
+  TObjectArena(const TObjectArena&) = delete;
+  TObjectArena& operator=(const TObjectArena&) = delete;
+  ~TObjectArena() {
+    for (std::size_t c = 0; c < chunks_.size(); ++c) {
+      const std::size_t n = c + 1 == chunks_.size() ? used_ : kChunk;
+      for (std::size_t i = 0; i < n; ++i) At(c, i)->~T();
+    }
+  }
+  template <class... A>
+  T* Emplace(A&&... args) {
+    if (chunks_.empty() || used_ == kChunk) {
+      chunks_.emplace_back(new Chunk);
+      used_ = 0;
+    }
+    T* p = new (chunks_.back()->bytes + used_ * sizeof(T)) T(std::forward<A>(args)...);
+    ++used_;
+    return p;
+  }
+
+ private:
+  static constexpr std::size_t kChunk = 256;
+  struct Chunk {
+    alignas(T) unsigned char bytes[sizeof(T) * kChunk];
+  };
+  T* At(std::size_t c, std::size_t i) { return std::launder(reinterpret_cast<T*>(chunks_[c]->bytes + i * sizeof(T))); }
+  std::vector<std::unique_ptr<Chunk>> chunks_;
+  std::size_t used_ = 0;
 };
 
 // Deletes a model object through its owner's Destroy().
@@ -116,6 +153,7 @@ class TScanPin_Impl final : public TBSDLObjectImplOf<TAbstractScanPin, TScanPin>
 class TScanPin final : public TBSDLObject {
  public:
   explicit TScanPin(TBSDLEntity* entity) : TBSDLObject(entity) { AddImplementor(&FImpl); }
+  ~TScanPin() override = default;  // public: the entity keeps its objects by value
 
   TPinElectrical Direction = eElectricPassive;
   std::u16string PinName;
@@ -162,6 +200,7 @@ class TBoundaryCell_Impl final : public TBSDLObjectImplOf<TAbstractBoundaryCell,
 class TBoundaryCell final : public TBSDLObject {
  public:
   explicit TBoundaryCell(TBSDLEntity* entity) : TBSDLObject(entity) { AddImplementor(&FImpl); }
+  ~TBoundaryCell() override = default;  // public: the entity keeps its objects by value
 
   std::int32_t CellNumber = -1;
   TCellKind CellKind = eCellKind_Undefined;
@@ -205,6 +244,7 @@ class TPinMapping_Impl final : public TBSDLObjectImplOf<TAbstractPinMapping, TPi
 class TPinMapping final : public TBSDLObject {
  public:
   explicit TPinMapping(TBSDLEntity* entity) : TBSDLObject(entity) { AddImplementor(&FImpl); }
+  ~TPinMapping() override = default;  // public: the entity keeps its objects by value
 
   std::u16string PinName;
   std::u16string PinNumber;
@@ -228,6 +268,7 @@ class TInstructionOpCode_Impl final : public TBSDLObjectImplOf<TAbstractInstruct
 class TInstructionOpCode final : public TBSDLObject {
  public:
   explicit TInstructionOpCode(TBSDLEntity* entity) : TBSDLObject(entity) { AddImplementor(&FImpl); }
+  ~TInstructionOpCode() override = default;  // public: the entity keeps its objects by value
 
   std::u16string InstructionName;
   std::u16string OpCodePattern;  // "0", "1" and "X", most significant bit first
@@ -255,6 +296,7 @@ class TRegisterAssociation_Impl final
 class TRegisterAssociation final : public TBSDLObject {
  public:
   explicit TRegisterAssociation(TBSDLEntity* entity) : TBSDLObject(entity) { AddImplementor(&FImpl); }
+  ~TRegisterAssociation() override = default;  // public: the entity keeps its objects by value
 
   std::u16string RegisterName;
   std::int32_t RegisterLength = 0;
@@ -355,15 +397,12 @@ class TBSDLEntity final : public TEntity {
   TScanPin* TAP_TRST = nullptr;
 
   // Makes an object of the entity's tree; the entity owns it from then on, whether or not it
-  // is appended to one of the lists.
+  // is appended to one of the lists. Objects are kept by value in chunked storage, so that
+  // building thousands of cells costs few allocations; they never move.
   template <class T>
   T* NewObject() {
-    Owned<T> o = MakeOwned<T>(this);
-    T* p = o.get();
-    FOwned.push_back(Owned<TBSDLObject>(o.release()));
-    return p;
+    return Storage<T>().Emplace(this);
   }
-  void Reserve(std::size_t objects) { FOwned.reserve(objects); }
 
   void AddPin(TScanPin* p) { Pins.push_back(p); }
   void AddPinMapping(TPinMapping* m) { PinMappings.push_back(m); }
@@ -372,7 +411,19 @@ class TBSDLEntity final : public TEntity {
   void AddRegisterAssociation(TRegisterAssociation* r) { RegisterAssociations.push_back(r); }
 
  private:
-  std::vector<Owned<TBSDLObject>> FOwned;
+  template <class T>
+  TObjectArena<T>& Storage() {
+    if constexpr (std::is_same_v<T, TScanPin>) return FScanPins;
+    else if constexpr (std::is_same_v<T, TBoundaryCell>) return FCells;
+    else if constexpr (std::is_same_v<T, TPinMapping>) return FPinMappings;
+    else if constexpr (std::is_same_v<T, TInstructionOpCode>) return FOpCodes;
+    else return FRegisterAssociations;
+  }
+  TObjectArena<TScanPin> FScanPins;
+  TObjectArena<TBoundaryCell> FCells;
+  TObjectArena<TPinMapping> FPinMappings;
+  TObjectArena<TInstructionOpCode> FOpCodes;
+  TObjectArena<TRegisterAssociation> FRegisterAssociations;
 };
 
 // The host's reference to an object: its most specific implementor, or empty.

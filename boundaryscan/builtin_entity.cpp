@@ -1,6 +1,7 @@
 #include "boundaryscan/builtin_entity.h"
 
 #include <charconv>
+#include <unordered_map>
 #include <stdexcept>
 
 #include "boundaryscan/builtin_records.h"
@@ -60,6 +61,15 @@ Owned<TBSDLEntity> BuildBuiltInEntity(std::size_t index, const TBSDLLookupLists&
 }
 
 namespace {
+
+// Finds the object under `key` or makes one with `make` and enters it: one hashed look-up.
+template <class T, class Make>
+T* FindOrCreate(NamedObjectList<void*>& list, std::u16string_view key, Make make) {
+  void*& slot = list[list.Add(key, nullptr)].object;
+  if (!slot) slot = make();
+  return static_cast<T*>(slot);
+}
+
 Owned<TBSDLEntity> Build(std::size_t index, const TBSDLLookupLists& lists) {
   const auto records = builtin::Records();
   if (index >= records.size()) throw std::out_of_range("no built-in boundary-scan record " + std::to_string(index));
@@ -76,19 +86,20 @@ Owned<TBSDLEntity> Build(std::size_t index, const TBSDLLookupLists& lists) {
   e.CompliancePattern = String(r.compliancePattern);
   e.Filename = String(r.filename);
   e.Instruction_SAMPLE = r.instructionSample;
-  e.Reserve(static_cast<std::size_t>(r.cellCount) + 2u * r.pinCount + r.opCodeCount + r.registerCount);
   e.BoundaryCells.reserve(r.cellCount);
   e.Pins.reserve(r.pinCount);
+  lists.BoundaryCells.Reserve(lists.BoundaryCells.size() + r.cellCount);
+  lists.ScanPins.Reserve(lists.ScanPins.size() + r.pinCount);
+  lists.PinMappings.Reserve(lists.PinMappings.size() + r.pinCount);
 
-  // 2. Cells, found by number or made.
+  // 2. Cells, found by number or made. The cell at list index n is cell n, so the later
+  // steps take "the cell with number n" from the list.
   for (std::size_t i = 0; i < r.cellCount; ++i) {
     const builtin::CellRecord& c = r.cells[i];
     const int number = static_cast<int>(i);
     char16_t buf[12];
-    const std::u16string_view key = CellKey(number, buf);
-    TBoundaryCell* cell = Find<TBoundaryCell>(lists.BoundaryCells, key);
-    if (!cell) {
-      cell = e.NewObject<TBoundaryCell>();
+    e.AddBoundaryCell(FindOrCreate<TBoundaryCell>(lists.BoundaryCells, CellKey(number, buf), [&] {
+      TBoundaryCell* cell = e.NewObject<TBoundaryCell>();
       cell->SetCellNumber(number);
       cell->SetCellKind(static_cast<TCellKind>(c.kind));
       cell->SetPortId(String(c.port));
@@ -97,86 +108,88 @@ Owned<TBSDLEntity> Build(std::size_t index, const TBSDLLookupLists& lists) {
       cell->SetControlCellNumber(c.control);
       cell->SetDisableValue(static_cast<TBitValue>(c.disableValue));
       cell->SetDisableResult(static_cast<TDisableResult>(c.disableResult));
-      lists.BoundaryCells.Add(key, cell);
-    }
-    e.AddBoundaryCell(cell);
+      return cell;
+    }));
   }
+  auto cellNumbered = [&](int n) -> TBoundaryCell* {
+    return n >= 0 && static_cast<std::size_t>(n) < e.BoundaryCells.size() ? e.BoundaryCells[static_cast<std::size_t>(n)]
+                                                                            : CellByNumber(lists.BoundaryCells, n);
+  };
 
-  // 3. Scan pins with their pin mappings and their own cells.
+  // 3. Scan pins with their pin mappings and their own cells; pinOf gives the pin of a
+  // record's pin-number text without another look-up.
+  std::vector<TScanPin*> pinByText(builtin::StringCount(), nullptr);
   for (std::size_t i = 0; i < r.pinCount; ++i) {
     const builtin::PinRecord& p = r.pins[i];
     const std::u16string_view number = String(p.number);
-    TScanPin* pin = Find<TScanPin>(lists.ScanPins, number);
-    if (!pin) {
-      pin = e.NewObject<TScanPin>();
-      pin->SetDirection(static_cast<TPinElectrical>(p.direction));
-      pin->SetPinName(String(p.name));
-      pin->SetPinNumber(number);
-      pin->SetKind(static_cast<TScanPinKind>(p.kind));
-      TPinMapping* mapping = Find<TPinMapping>(lists.PinMappings, number);
-      if (!mapping) {
-        mapping = e.NewObject<TPinMapping>();
+    TScanPin* pin = FindOrCreate<TScanPin>(lists.ScanPins, number, [&] {
+      TScanPin* made = e.NewObject<TScanPin>();
+      made->SetDirection(static_cast<TPinElectrical>(p.direction));
+      made->SetPinName(String(p.name));
+      made->SetPinNumber(number);
+      made->SetKind(static_cast<TScanPinKind>(p.kind));
+      made->SetPinMapping(FindOrCreate<TPinMapping>(lists.PinMappings, number, [&] {
+        TPinMapping* mapping = e.NewObject<TPinMapping>();
         mapping->SetPinName(String(p.name));
         mapping->SetPinNumber(number);
-        mapping->SetScanPin(pin);
-        lists.PinMappings.Add(number, mapping);
-      }
-      pin->SetPinMapping(mapping);
+        mapping->SetScanPin(made);
+        return mapping;
+      }));
+      made->BoundaryCells.reserve(2);
       for (std::int16_t n : p.cells)
-        if (TBoundaryCell* cell = CellByNumber(lists.BoundaryCells, n)) pin->AddBoundaryCell(cell);
-      lists.ScanPins.Add(number, pin);
-    }
+        if (TBoundaryCell* cell = cellNumbered(n)) made->AddBoundaryCell(cell);
+      return made;
+    });
+    pinByText[p.number] = pin;
     e.AddPin(pin);
   }
+  auto pinNumbered = [&](builtin::StringId id) -> TScanPin* {
+    if (id == 0) return nullptr;
+    if (TScanPin* pin = pinByText[id]) return pin;
+    return Find<TScanPin>(lists.ScanPins, String(id));
+  };
 
   // 4. The TAP pins.
-  e.TAP_TDI = Find<TScanPin>(lists.ScanPins, String(r.tdi));
-  e.TAP_TDO = Find<TScanPin>(lists.ScanPins, String(r.tdo));
-  e.TAP_TMS = Find<TScanPin>(lists.ScanPins, String(r.tms));
-  e.TAP_TCK = Find<TScanPin>(lists.ScanPins, String(r.tck));
-  e.TAP_TRST = Find<TScanPin>(lists.ScanPins, String(r.trst));
+  e.TAP_TDI = pinNumbered(r.tdi);
+  e.TAP_TDO = pinNumbered(r.tdo);
+  e.TAP_TMS = pinNumbered(r.tms);
+  e.TAP_TCK = pinNumbered(r.tck);
+  e.TAP_TRST = pinNumbered(r.trst);
 
   // 5. The cells' references to their pin, control cell and target cell.
   for (std::size_t i = 0; i < r.cellCount; ++i) {
     const builtin::CellRecord& c = r.cells[i];
     TBoundaryCell* cell = e.BoundaryCells[i];
-    const std::u16string_view pinNumber = String(c.pinNumber);
-    cell->SetPin(pinNumber.empty() ? nullptr : Find<TScanPin>(lists.ScanPins, pinNumber));
-    if (c.control != -1) cell->SetControlCell(CellByNumber(lists.BoundaryCells, c.control));
-    if (c.target != -1) cell->SetTargetCell(CellByNumber(lists.BoundaryCells, c.target));
+    cell->SetPin(pinNumbered(c.pinNumber));
+    if (c.control != -1) cell->SetControlCell(cellNumbered(c.control));
+    if (c.target != -1) cell->SetTargetCell(cellNumbered(c.target));
   }
 
   // 6. Opcodes.
   for (std::size_t i = 0; i < r.opCodeCount; ++i) {
     const builtin::OpCodeRecord& o = r.opCodes[i];
-    const std::u16string_view name = String(o.name);
-    TInstructionOpCode* op = Find<TInstructionOpCode>(lists.OpCodes, name);
-    if (!op) {
-      op = e.NewObject<TInstructionOpCode>();
-      op->SetInstructionName(name);
+    e.AddInstructionOpCode(FindOrCreate<TInstructionOpCode>(lists.OpCodes, String(o.name), [&] {
+      TInstructionOpCode* op = e.NewObject<TInstructionOpCode>();
+      op->SetInstructionName(String(o.name));
       op->SetOpCodePattern(String(o.pattern));
-      lists.OpCodes.Add(name, op);
-    }
-    e.AddInstructionOpCode(op);
+      return op;
+    }));
   }
 
   // 7. Register associations with their opcode.
   for (std::size_t i = 0; i < r.registerCount; ++i) {
     const builtin::RegisterRecord& a = r.registers[i];
-    const std::u16string_view name = String(a.name);
-    TRegisterAssociation* ra = Find<TRegisterAssociation>(lists.RegisterAssociations, name);
-    if (!ra) {
-      ra = e.NewObject<TRegisterAssociation>();
-      ra->SetRegisterName(name);
+    e.AddRegisterAssociation(FindOrCreate<TRegisterAssociation>(lists.RegisterAssociations, String(a.name), [&] {
+      TRegisterAssociation* ra = e.NewObject<TRegisterAssociation>();
+      ra->SetRegisterName(String(a.name));
       ra->SetRegisterLength(a.length);
       const std::u16string_view opName = String(a.opcode);
       if (TInstructionOpCode* op = Find<TInstructionOpCode>(lists.OpCodes, opName))
         ra->AddOpCode(op);
       else
         ra->AddInstructionName(opName);
-      lists.RegisterAssociations.Add(name, ra);
-    }
-    e.AddRegisterAssociation(ra);
+      return ra;
+    }));
   }
   return owner;
 }

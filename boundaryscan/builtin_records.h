@@ -51,6 +51,8 @@ struct BSDLRecord {
 
 std::span<const BSDLRecord> Records();
 std::u16string_view String(StringId id);
+// Number of texts in the pool (StringId values are below it).
+std::size_t StringCount();
 // Bytes of constant data the records take (arrays and string pool).
 std::size_t StaticSize();
 

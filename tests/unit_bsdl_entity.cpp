@@ -310,3 +310,31 @@ TEST(BSDLBuiltInRecords, TheListsFindWhatWasBuiltAndAFailedBuildLeavesThemEmpty)
 
 }  // namespace
 }  // namespace s4
+
+namespace s4 {
+namespace {
+
+TEST(NamedObjectList, LooksUpIgnoringCaseKeepsFirstEntriesAndSurvivesGrowth) {
+  NamedObjectList<int> list;
+  EXPECT_FALSE(list.IndexOf(u"x"));
+  EXPECT_EQ(list.Add(u"IOA25", 1), 0u);
+  EXPECT_EQ(list.Add(u"ioa25", 2), 0u);  // present: keeps its first entry
+  EXPECT_EQ(list[0].object, 1);
+  EXPECT_EQ(list[0].name, u"IOA25");
+  for (int i = 0; i < 5000; ++i) list.Add(u"n" + Utf8ToUtf16(std::to_string(i)), i);
+  EXPECT_EQ(list.size(), 5001u);
+  EXPECT_EQ(*list.IndexOf(u"N4999"), 5000u);
+  EXPECT_EQ(list[*list.IndexOf(u"n123")].object, 123);
+  EXPECT_EQ(*list.IndexOf(u"Ioa25"), 0u);
+  EXPECT_FALSE(list.IndexOf(u"n5000"));
+  EXPECT_FALSE(list.IndexOf(u""));
+  list.Reserve(20000);
+  EXPECT_EQ(*list.IndexOf(u"n77"), 78u);
+  list.clear();
+  EXPECT_FALSE(list.IndexOf(u"n77"));
+  EXPECT_EQ(list.Add(u"", 9), 0u);
+  EXPECT_EQ(*list.IndexOf(u""), 0u);
+}
+
+}  // namespace
+}  // namespace s4

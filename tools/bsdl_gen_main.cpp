@@ -150,6 +150,7 @@ int main(int argc, char** argv) {
         << "std::span<const BSDLRecord> Records() { return kRecords; }\n\n"
         << "std::u16string_view String(StringId id) {\n"
         << "  return std::u16string_view(kPool + kOffsets[id], kOffsets[id + 1] - kOffsets[id]);\n}\n\n"
+        << "std::size_t StringCount() { return std::size(kOffsets) - 1; }\n\n"
         << "std::size_t StaticSize() {\n  return " << pinBytes << " + " << cellBytes
         << " + sizeof(kRecords) + sizeof(kPool) + sizeof(kOffsets);  // pins + cells + ...\n}\n\n"
         << "}  // namespace s4::builtin\n";
