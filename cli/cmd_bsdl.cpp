@@ -1,10 +1,13 @@
-// s4host bsdl DEVICE [-o FILE]: the built-in boundary-scan description of a device as a BSDL
+// s4host bsdl DEVICE [-o FILE] and s4host bsdl-check FILE...
+//
+// bsdl DEVICE [-o FILE]: the built-in boundary-scan description of a device as a BSDL
 // file, read from the module through GetBSDLEntity and the entity's Invoke, as a host reads it.
 #include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <iostream>
 
+#include "boundaryscan/bsdl/reader.h"
 #include "boundaryscan/bsdl/validate.h"
 #include "boundaryscan/bsdl/writer.h"
 #include "boundaryscan/export/entity_export.h"
@@ -90,6 +93,35 @@ void Register(CLI::App& app, GlobalOptions& globals, int& exitCode) {
 }
 
 S4_COMMAND(Register);
+
+// s4host bsdl-check FILE...: reads BSDL files with the module's reader and validator and
+// prints every error and finding with file and line.
+void RegisterCheck(CLI::App& app, GlobalOptions&, int& exitCode) {
+  auto files = std::make_shared<std::vector<std::string>>();
+  auto* cmd = app.add_subcommand("bsdl-check", "Read and validate BSDL files; print errors and findings with their lines");
+  cmd->add_option("FILE", *files, "BSDL files (1990, 1993/1994 or 2001 form)")->required();
+  cmd->footer("Exit code: 0 all sound, 1 findings, 2 a file does not parse, 3 a file cannot be read.\n"
+              "Example: s4host bsdl-check EP4SGX70DF29.bsd");
+  cmd->callback([&exitCode, files] {
+    int worst = kExitOk;
+    for (const std::string& file : *files) {
+      try {
+        const bsdl::Description d = bsdl::ReadFile(file);
+        const std::vector<bsdl::Finding> findings = bsdl::Validate(d);
+        for (const bsdl::Finding& f : findings) std::cout << bsdl::Format(file, f) << "\n";
+        std::cout << file << ": " << d.entity << ", " << d.ports.size() << " ports, " << d.cells.size() << " cells, "
+                  << d.instructions.size() << " instructions, " << findings.size() << " finding(s)\n";
+        if (!findings.empty()) worst = std::max(worst, static_cast<int>(kExitFailure));
+      } catch (const bsdl::ParseError& e) {
+        std::cout << e.what() << "\n";
+        worst = std::max(worst, static_cast<int>(e.line() == 0 ? kExitEnvironment : kExitUsage));
+      }
+    }
+    exitCode = worst;
+  });
+}
+
+S4_COMMAND(RegisterCheck);
 
 }  // namespace
 }  // namespace s4::cli

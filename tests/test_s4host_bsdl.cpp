@@ -4,6 +4,7 @@
 
 #include <cstdio>
 #include <filesystem>
+#include <fstream>
 #include <string>
 
 #include "boundaryscan/bsdl/reader.h"
@@ -85,6 +86,25 @@ TEST(S4hostBsdl, DevicesByNameOrKindAndErrors) {
   EXPECT_EQ(unwritable.exitCode, 3);
   EXPECT_NE(unwritable.output.find("cannot write"), std::string::npos);
   EXPECT_EQ(S4host("bsdl --help").exitCode, 0);
+}
+
+TEST(S4hostBsdl, CheckReportsFindingsAndSyntaxErrorsWithTheirLines) {
+  const std::string dir = std::string(S4_SHARED_DIR) + "/fixtures/bsdl/";
+  const CommandRun sound = S4host("bsdl-check \"" + dir + "EP4CE40F29.bsdl\" \"" + dir + "sctm002.bsm\"");
+  EXPECT_EQ(sound.exitCode, 0) << sound.output;
+  EXPECT_NE(sound.output.find("EP4CE40F29, "), std::string::npos);
+  EXPECT_NE(sound.output.find("1632 cells, 11 instructions, 0 finding(s)"), std::string::npos) << sound.output;
+  const CommandRun quirk = S4host("bsdl-check \"" + dir + "SCAN90CP02.bsdl\"");
+  EXPECT_EQ(quirk.exitCode, 1);
+  EXPECT_NE(quirk.output.find("SCAN90CP02.bsdl:157: REGISTER_ACCESS of BYPASS names BYPASS"), std::string::npos) << quirk.output;
+  const std::filesystem::path broken = std::filesystem::temp_directory_path() / "s4host_broken.bsd";
+  { std::ofstream(broken) << "entity X is\n  port (A : sideways bit);\nend X;\n"; }
+  const CommandRun bad = S4host("bsdl-check \"" + broken.string() + "\"");
+  EXPECT_EQ(bad.exitCode, 2);
+  EXPECT_NE(bad.output.find(":2: expected a port mode (in, out, inout, buffer or linkage), found \"sideways\""),
+            std::string::npos) << bad.output;
+  std::filesystem::remove(broken);
+  EXPECT_EQ(S4host("bsdl-check /nonexistent.bsd").exitCode, 3);
 }
 
 }  // namespace
