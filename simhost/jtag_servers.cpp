@@ -56,7 +56,8 @@ std::uint32_t LittleEndian32(const std::uint8_t* b) {
 
 }  // namespace
 
-JtagServer::JtagServer(JtagChain& chain, Protocol protocol, std::uint16_t port) : chain_(chain), protocol_(protocol) {
+JtagServer::JtagServer(JtagChain& chain, Protocol protocol, std::uint16_t port, std::mutex* chainMutex)
+    : chain_(chain), protocol_(protocol), lock_(chainMutex ? chainMutex : &ownMutex_) {
   listenFd_ = ::socket(AF_INET, SOCK_STREAM, 0);
   if (listenFd_ < 0) throw std::runtime_error(std::string("socket: ") + std::strerror(errno));
   const int one = 1;
@@ -152,7 +153,7 @@ void JtagServer::ServeXvc(int fd) {
       ReadExact(fd, tms.data(), bytes);
       ReadExact(fd, tdi.data(), bytes);
       {
-        std::lock_guard lock(mutex_);
+        std::lock_guard lock(*lock_);
         for (std::uint32_t i = 0; i < bits; ++i) {
           const bool m = (tms[i >> 3] >> (i & 7)) & 1u;
           const bool d = (tdi[i >> 3] >> (i & 7)) & 1u;
@@ -181,7 +182,7 @@ void JtagServer::ServeBitbang(int fd) {
       if (got < 0 && errno == EINTR) continue;
       return;
     }
-    std::lock_guard lock(mutex_);
+    std::lock_guard lock(*lock_);
     for (ssize_t k = 0; k < got; ++k) {
       const char c = in[static_cast<std::size_t>(k)];
       if (c >= '0' && c <= '7') {

@@ -27,7 +27,8 @@ class JtagServer {
   static constexpr std::uint32_t kXvcMaxVectorBytes = 2048;
 
   // Binds 127.0.0.1:port (0 picks a free port); throws std::runtime_error when it cannot.
-  JtagServer(JtagChain& chain, Protocol protocol, std::uint16_t port);
+  // Servers of one chain on different ports share `chainMutex` (default: a lock of their own).
+  JtagServer(JtagChain& chain, Protocol protocol, std::uint16_t port, std::mutex* chainMutex = nullptr);
   ~JtagServer();
   JtagServer(const JtagServer&) = delete;
   JtagServer& operator=(const JtagServer&) = delete;
@@ -35,7 +36,7 @@ class JtagServer {
   std::uint16_t Port() const { return port_; }
   Protocol protocol() const { return protocol_; }
   // Held while a client's request is being carried out.
-  std::mutex& mutex() { return mutex_; }
+  std::mutex& mutex() { return *lock_; }
 
   // Serves clients one after another until Stop (on a thread of its own).
   void Start();
@@ -56,7 +57,8 @@ class JtagServer {
   Protocol protocol_;
   int listenFd_ = -1;
   std::uint16_t port_ = 0;
-  std::mutex mutex_;
+  std::mutex ownMutex_;
+  std::mutex* lock_;
   std::thread thread_;
   std::atomic<bool> stop_{false};
   std::atomic<int> served_{0};
