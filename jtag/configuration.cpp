@@ -153,24 +153,29 @@ std::int32_t ProgramDevice(Channel* channel, std::int32_t position, const std::s
     const std::size_t skip = static_cast<std::size_t>(std::max<std::int32_t>(family.bytesToIgnore, 0));
     // The file's bits, least significant bit of each byte first. Behind other devices each
     // bit gets an extra low clock first.
-    const bool behind = position >= 1;
-    for (std::size_t n = 0; n < file.size(); ++n) {
-      if (n >= skip) {
-        const unsigned byte = file[n];
-        for (int b = 0; b < 8; ++b) {
-          if (behind) {
+    auto sendFile = [&]<bool kBehind>() {
+      for (std::size_t n = 0; n < file.size(); ++n) {
+        if (n >= skip) {
+          const unsigned byte = file[n];
+          for (int b = 0; b < 8; ++b) {
+            if constexpr (kBehind) {
+              Check(pins.SetTCK(false), "SetTCK");
+              Check(pins.Apply(), "Apply");
+            }
             Check(pins.SetTCK(false), "SetTCK");
+            Check(pins.SetTDI(((byte >> b) & 1u) != 0), "SetTDI");
+            Check(pins.Apply(), "Apply");
+            Check(pins.SetTCK(true), "SetTCK");
             Check(pins.Apply(), "Apply");
           }
-          Check(pins.SetTCK(false), "SetTCK");
-          Check(pins.SetTDI(((byte >> b) & 1u) != 0), "SetTDI");
-          Check(pins.Apply(), "Apply");
-          Check(pins.SetTCK(true), "SetTCK");
-          Check(pins.Apply(), "Apply");
         }
+        env.ProgressStep();
       }
-      env.ProgressStep();
-    }
+    };
+    if (position >= 1)
+      sendFile.operator()<true>();
+    else
+      sendFile.operator()<false>();
     for (int k = 0; k < kTrailingOnes; ++k) {
       Check(pins.SetTCK(false), "SetTCK");
       Check(pins.SetTDI(true), "SetTDI");

@@ -4,6 +4,7 @@
 #include "host/host_utilities.h"
 
 #include <algorithm>
+#include <cstdint>
 #include <stdexcept>
 #include <thread>
 
@@ -79,18 +80,30 @@ void HostProgress::Begin(std::u16string_view caption, std::int64_t total) {
   running_ = true;
   total_ = total;
   current_ = 0;
+  next_ = 0;
   percent_ = 0;
   if (!gui_) return;
   IDispGUIManager::StatusBarSetState(gui_, -3, u"");
   IDispGUIManager::StatusBarSetState(gui_, -5, caption);
 }
 
+namespace {
+// Percent of `current` in `total`, rounded to the nearest whole number and capped at 100;
+// 100 when nothing was announced.
+int PercentOf(std::int64_t current, std::int64_t total) {
+  if (total <= 0) return 100;
+  return static_cast<int>(std::min<std::int64_t>(100, (current * 200 + total) / (2 * total)));
+}
+}  // namespace
+
 void HostProgress::Step() {
   if (!running_) return;
-  ++current_;
-  // Rounded to the nearest whole percent, 100 when nothing was announced.
-  const int percent =
-      total_ <= 0 ? 100 : static_cast<int>(std::min<std::int64_t>(100, (current_ * 200 + total_) / (2 * total_)));
+  // Programming steps once per byte; the percentage is worked out only where it can change.
+  if (++current_ < next_) return;
+  const int percent = PercentOf(current_, total_);
+  // The first count at which the rounded percentage exceeds this one.
+  next_ = total_ <= 0 || percent >= 100 ? INT64_MAX : ((2 * percent + 1) * total_ + 199) / 200;
+  while (next_ <= current_) ++next_;
   if (percent <= percent_) return;
   const int gained = percent - percent_;
   percent_ = percent;

@@ -62,6 +62,7 @@ class HostProgress {
   bool running_ = false;
   std::int64_t total_ = 0;
   std::int64_t current_ = 0;
+  std::int64_t next_ = 0;  // the count at which the shown percentage next changes
   int percent_ = 0;
 };
 

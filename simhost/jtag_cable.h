@@ -27,7 +27,7 @@ class JtagCable {
 class ChainCable final : public JtagCable {
  public:
   explicit ChainCable(JtagChain& chain) : chain_(chain) {}
-  void Clock(bool tms, bool tdi) override { chain_.Clock(tms, tdi); }
+  void Clock(bool tms, bool tdi) override { chain_.Step(tms, tdi); }
   void Scan(const std::vector<bool>& tms, const std::vector<bool>& tdi, std::vector<bool>& tdo) override {
     tdo.resize(tms.size());
     for (std::size_t i = 0; i < tms.size(); ++i) tdo[i] = chain_.Clock(tms[i], tdi[i]);

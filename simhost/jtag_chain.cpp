@@ -213,8 +213,7 @@ bool JtagChain::Tdo() const {
   return true;
 }
 
-bool JtagChain::Clock(bool tms, bool tdi) {
-  const bool tdo = Tdo();
+void JtagChain::SlowStep(bool tms, bool tdi) {
   ++clocks_;
   switch (state_) {
     case TapState::ShiftDR:
@@ -244,7 +243,6 @@ bool JtagChain::Clock(bool tms, bool tdi) {
     else if (state_ == TapState::TestLogicReset)
       for (auto& d : devices_) d->Reset();
   }
-  return tdo;
 }
 
 }  // namespace s4::sim

@@ -221,11 +221,27 @@ class JtagChain {
   bool Tdo() const;
   // One TCK cycle with the given TMS and TDI; answers TDO as it was before the rising edge
   // (which is what a cable samples).
-  bool Clock(bool tms, bool tdi);
+  bool Clock(bool tms, bool tdi) {
+    const bool tdo = Tdo();
+    Step(tms, tdi);
+    return tdo;
+  }
+  // The same without looking at TDO. Staying in Shift-DR is by far the most common cycle
+  // (a configuration image is hundreds of megabits), so it takes the short way.
+  void Step(bool tms, bool tdi) {
+    if (state_ == TapState::ShiftDR && !tms) {
+      ++clocks_;
+      for (auto& d : devices_) tdi = d->ShiftDR(tdi);
+      return;
+    }
+    SlowStep(tms, tdi);
+  }
   // Rising edges seen so far.
   std::uint64_t Clocks() const { return clocks_; }
 
  private:
+  void SlowStep(bool tms, bool tdi);
+
   std::vector<std::unique_ptr<TapDevice>> devices_;
   TapState state_ = TapState::TestLogicReset;
   std::uint64_t clocks_ = 0;

@@ -25,7 +25,9 @@ ComPtr<SimJtagChannel> SimJtagChannel::Make(std::unique_ptr<JtagCable> cable, st
 }
 
 SimJtagChannel::SimJtagChannel(std::unique_ptr<JtagCable> cable, std::vector<int> irLengths)
-    : cable_(std::move(cable)), irLengths_(std::move(irLengths)) {}
+    : cable_(std::move(cable)), irLengths_(std::move(irLengths)) {
+  if (auto* local = dynamic_cast<ChainCable*>(cable_.get())) chain_ = &local->chain();
+}
 
 SimJtagChannel::~SimJtagChannel() = default;
 
@@ -70,8 +72,11 @@ void SimJtagChannel::Prepare() {
 }
 
 void SimJtagChannel::Tick(bool tms, bool tdi) {
-  cable_->Clock(tms, tdi);
-  state_ = TapNext(state_, tms);
+  if (chain_)
+    chain_->Step(tms, tdi);
+  else
+    cable_->Clock(tms, tdi);
+  if (state_ != TapState::ShiftDR || tms) state_ = TapNext(state_, tms);
 }
 
 void SimJtagChannel::Walk(const TmsPath& path, TapState to) {
@@ -299,37 +304,35 @@ HRESULT SimJtagChannel::Invoke(DISPID id, REFIID, LCID, WORD, DISPPARAMS* params
 // ---- Pin-level interface -------------------------------------------------------------------
 // Trace tokens: c/C SetTCK 0/1, d/D SetTDI, m/M SetTMS, A Apply, S Sample, G GetTDO.
 
-HRESULT SimJtagChannel::Pin(char token, bool level) {
+bool SimJtagChannel::AdmitPinSlow(char token, bool level) {
+  // Admit counts the call again; AdmitPin has counted it already.
+  --calls_;
   if (!Admit(-1)) {
     Trace("[fail pin]");
-    return E_FAIL;
+    return false;
   }
-  if (tracing_) trace_ += level ? static_cast<char>(token - 'a' + 'A') : token;
-  return S_OK;
+  if (tracing_) trace_ += level && token != 'A' ? static_cast<char>(token - 'a' + 'A') : token;
+  return true;
 }
 
 HRESULT SimJtagChannel::SetTCK(bool level) {
-  if (HRESULT hr = Pin('c', level); FAILED(hr)) return hr;
+  if (!AdmitPin('c', level)) return E_FAIL;
   tck_ = level;
   return S_OK;
 }
 HRESULT SimJtagChannel::SetTDI(bool level) {
-  if (HRESULT hr = Pin('d', level); FAILED(hr)) return hr;
+  if (!AdmitPin('d', level)) return E_FAIL;
   tdi_ = level;
   return S_OK;
 }
 HRESULT SimJtagChannel::SetTMS(bool level) {
-  if (HRESULT hr = Pin('m', level); FAILED(hr)) return hr;
+  if (!AdmitPin('m', level)) return E_FAIL;
   tms_ = level;
   return S_OK;
 }
 
 HRESULT SimJtagChannel::Apply() {
-  if (!Admit(-1)) {
-    Trace("[fail pin]");
-    return E_FAIL;
-  }
-  if (tracing_) trace_ += 'A';
+  if (!AdmitPin('A', false)) return E_FAIL;
   if (tck_ && !drivenTck_) Tick(tms_, tdi_);
   drivenTck_ = tck_;
   drivenTms_ = tms_;

@@ -104,7 +104,15 @@ class SimJtagChannel final : public IDispatch, public IJTagPinAccess {
   ~SimJtagChannel();
   // Counts a call and answers whether it may go ahead.
   bool Admit(DISPID op);
-  HRESULT Pin(char token, bool level);
+  // The same for a pin-level call, which comes once or twice per bit and so takes the
+  // short way when nothing is traced or due to fail.
+  bool AdmitPin(char token, bool level) {
+    ++calls_;
+    if (open_ && calls_ != failAt_ && !tracing_) [[likely]]
+      return true;
+    return AdmitPinSlow(token, level);
+  }
+  bool AdmitPinSlow(char token, bool level);
   void Walk(const TmsPath& path, TapState to);
   void Tick(bool tms, bool tdi);
   void Trace(const std::string& text) {
@@ -112,6 +120,7 @@ class SimJtagChannel final : public IDispatch, public IJTagPinAccess {
   }
 
   std::unique_ptr<JtagCable> cable_;
+  JtagChain* chain_ = nullptr;  // the cable's chain when it is in this process
   std::vector<int> irLengths_;
   TapState state_ = TapState::Undefined;
   // Line levels set by the pin interface and the levels last driven.
