@@ -46,7 +46,7 @@ TEST(S4hostDevices, CommandsAnswerAsANewUserWouldTryThem) {
     std::vector<const char*> lacks;
   } cases[] = {
       {"devices EP4SGX70D --json", 0, {"\"EP4SGX70DF29C2x\"", "\"0x024200DD\"", "\"F29\""}, {"EP4SGX110"}},
-      {"devices '*F45I3N'", 0, {"EP4S100G5F45I3N", "FBGA1932"}, {"F45I3\n", "F40"}},
+      {"devices \"*F45I3N\"", 0, {"EP4S100G5F45I3N", "FBGA1932"}, {"F45I3\n", "F40"}},
       {"devices nosuchpart", 2, {"no device matches"}, {}},
       {"info ep4sgx70df29c2x", 0, {"GetIdCode: 37880029 (0x024200DD)", "provenance of the pin data: synthesized"}, {}},
       {"info 485 --json", 0, {"\"provenance\": \"synthesized\"", "\"EP4S100G5F45I3N\""}, {}},
