@@ -3,6 +3,7 @@
 //   BM_ProgramModuleCost: the channel's pin-level interface does nothing, so the time is the
 //     module's own work per bit (its loop and its calls into the interface). The cable is the
 //     physical limit: 41.7 ns per bit at 24 MHz; the module should stay under 3 ns per bit.
+//   BM_FivePinCallsPerBit: the same interface calls alone, the floor of the module's cost.
 //   BM_ProgramSimulatedLargest: a file of the largest device's size (241.7 Mbit) into the
 //     simulated chain.
 //
@@ -165,6 +166,34 @@ void BM_ProgramModuleCost(benchmark::State& state) {
   std::filesystem::remove(file);
 }
 BENCHMARK(BM_ProgramModuleCost)->Arg(16 << 20)->UseManualTime()->Iterations(2)->Unit(benchmark::kMillisecond);
+
+// The floor under BM_ProgramModuleCost: the five pin-level calls each bit costs (SetTCK, SetTDI,
+// Apply, SetTCK, Apply) into the same do-nothing interface, with nothing else around them.
+void BM_FivePinCallsPerBit(benchmark::State& state) {
+  Stopwatch watch;
+  NullChannel channel(watch);
+  void* raw = nullptr;
+  channel.QueryInterface(sim::IID_IJTagPinAccess, &raw);
+  auto* pins = static_cast<sim::IJTagPinAccess*>(raw);
+  benchmark::DoNotOptimize(pins);
+  const std::size_t bits = 8u << 20;
+  for (auto _ : state) {
+    const auto start = Clock::now();
+    HRESULT all = S_OK;
+    for (std::size_t i = 0; i < bits; ++i) {
+      all |= pins->SetTCK(false);
+      all |= pins->SetTDI((i & 1) != 0);
+      all |= pins->Apply();
+      all |= pins->SetTCK(true);
+      all |= pins->Apply();
+    }
+    benchmark::DoNotOptimize(all);
+    state.SetIterationTime((Clock::now() - start).count());
+  }
+  state.counters["per_bit"] = benchmark::Counter(static_cast<double>(bits) * static_cast<double>(state.iterations()),
+                                                 benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
+}
+BENCHMARK(BM_FivePinCallsPerBit)->UseManualTime()->Iterations(5)->Unit(benchmark::kMillisecond);
 
 void BM_ProgramSimulatedLargest(benchmark::State& state) {
   const std::size_t bytes = static_cast<std::size_t>(state.range(0)) / 8;

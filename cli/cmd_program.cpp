@@ -30,10 +30,10 @@ void Register(CLI::App& app, GlobalOptions& globals, int& exitCode) {
   };
   auto o = std::make_shared<Options>();
   auto* cmd = app.add_subcommand("program", "Program the device with a raw bit file (.rbf) over JTAG");
-  cmd->add_option("DEVICE", o->device, "Device kind: number (0..485) or device name, e.g. EP4SGX70DF29C2")->required();
+  cmd->add_option("DEVICE", o->device, "Device kind: number (0..485) or device name, e.g. EP4SGX70DF29C3")->required();
   cmd->add_option("FILE", o->file, "The raw bit file to program")->required();
   o->jtag.AddTo(cmd, true);
-  cmd->footer("Examples: s4host program EP4SGX70DF29C2 design.rbf\n"
+  cmd->footer("Examples: s4host program EP4SGX70DF29C3 design.rbf\n"
               "          s4host program 0 design.rbf --chain 8:0x0A0B0C0D,fpga,6\n"
               "          s4host program 0 design.rbf --cable xvc://192.168.1.20:2542");
   cmd->callback([&globals, &exitCode, o] {

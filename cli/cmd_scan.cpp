@@ -25,7 +25,7 @@ void Register(CLI::App& app, GlobalOptions& globals, int& exitCode) {
   auto* cmd = app.add_subcommand("scan", "List the devices on the JTAG chain with their IDCODEs and device names");
   cmd->add_option("DEVICE", o->device, "The device kind (number or name) the simulated chain holds (default: kind 0)");
   o->jtag.AddTo(cmd, false);
-  cmd->footer("Examples: s4host scan EP4SGX70DF29C2\n          s4host scan 0 --chain 8:0x0A0B0C0D,fpga,6\n"
+  cmd->footer("Examples: s4host scan EP4SGX70DF29C3\n          s4host scan 0 --chain 8:0x0A0B0C0D,fpga,6\n"
               "          s4host scan --cable xvc://192.168.1.20:2542 --chain fpga");
   cmd->callback([&globals, &exitCode, o] {
     const std::int32_t kind = ResolveKind(globals, o->device);

@@ -25,9 +25,9 @@ void RegisterOne(CLI::App& app, GlobalOptions& globals, int& exitCode, Op op) {
                      : op == Op::Reset ? "Reset the device (clear its configuration) and check that it took"
                                        : "Read the device's 32-bit user code";
   auto* cmd = app.add_subcommand(name, what);
-  cmd->add_option("DEVICE", o->device, "Device kind: number (0..485) or device name, e.g. EP4SGX70DF29C2")->required();
+  cmd->add_option("DEVICE", o->device, "Device kind: number (0..485) or device name, e.g. EP4SGX70DF29C3")->required();
   o->jtag.AddTo(cmd, true);
-  cmd->footer(std::string("Example: s4host ") + name + " EP4SGX70DF29C2" +
+  cmd->footer(std::string("Example: s4host ") + name + " EP4SGX70DF29C3" +
               (op == Op::UserCode ? " --sim-usercode 0x12345678" : " --configured"));
   cmd->callback([&globals, &exitCode, o, op, name] {
     const std::int32_t kind = ResolveKind(globals, o->device);

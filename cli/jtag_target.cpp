@@ -87,7 +87,7 @@ std::int32_t ResolveKind(const GlobalOptions& globals, const std::string& text) 
     if (EqualsIgnoreCase(Utf8ToUtf16(kinds[k].deviceName), Utf8ToUtf16(text))) return static_cast<std::int32_t>(k);
   throw CommandError{kExitUsage, "no device is named '" + text +
                                      "'; give a kind number or a full device name such as " +
-                                     (kinds.empty() ? std::string("EP4SGX70DF29C2") : kinds[0].deviceName)};
+                                     (kinds.empty() ? std::string("EP4SGX70DF29C3") : kinds[0].deviceName)};
 }
 
 KindInfo DescribeKind(const GlobalOptions& globals, std::int32_t kind) {
