@@ -144,6 +144,51 @@ Object Workspace() {
   return entry ? Borrowed(entry()) : Object();
 }
 
+namespace {
+// An entry of a module the host has already loaded; null otherwise.
+void* LoadedModuleEntry(std::u16string_view module, const char* entry) {
+  return LoadedModuleOsPath(module).empty() ? nullptr : HostModuleEntry(module, entry);
+}
+Object CallObjectEntry(void* entry) { return entry ? Borrowed(reinterpret_cast<ObjectEntry>(entry)()) : Object(); }
+}  // namespace
+
+Object ModelTypeManager() {
+  HostModuleEntry(kIntegratedLibraryModule, "LibApi_GetDeviceSheetManager");
+  return CallObjectEntry(HostModuleEntry(kIntegratedLibraryModule, "LibApi_GetModelTypeManager"));
+}
+
+Object IntegratedLibraryManager() {
+  return CallObjectEntry(HostModuleEntry(kIntegratedLibraryModule, "LibApi_GetLibraryManager"));
+}
+
+Object VireoWorkbench() {
+  IDispatch* client = Client();
+  if (!client) return {};
+  IDispClient::StartServer(client, u"FPGAFlow");
+  return CallObjectEntry(LoadedModuleEntry(kFPGAFlowModule, "GetVireoWorkspace"));
+}
+
+Object VHDLSynthesizer() {
+  if (void* e = LoadedModuleEntry(kEditVHDLModule, "GetEditVHDLSynthesizer")) return CallObjectEntry(e);
+  IDispatch* client = Client();
+  if (!client) return {};
+  IDispClient::StartServer(client, u"EDITVHDL");
+  return CallObjectEntry(LoadedModuleEntry(kEditVHDLModule, "GetEditVHDLSynthesizer"));
+}
+
+std::u16string ExpandRelativePath(std::u16string_view base, std::u16string_view relative) {
+  using ExpandEntry = void (*)(const char16_t* base, const char16_t* relative, char16_t* result);
+  static const auto entry = reinterpret_cast<ExpandEntry>(ProgramSymbol("VFSAPI_VFS_ExpandRelativePath"));
+  if (!entry) return {};
+  // The host fills a buffer of 4096 characters; the last one is kept as a terminator whatever
+  // it writes.
+  std::vector<char16_t> buffer(4096, u'\0');
+  const std::u16string b(base), r(relative);
+  entry(b.c_str(), r.c_str(), buffer.data());
+  buffer.back() = u'\0';
+  return std::u16string(buffer.data());
+}
+
 Object DeviceFamily(std::u16string_view familyName) {
   Object manager = DeviceManager();
   if (!manager) return {};

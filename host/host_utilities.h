@@ -24,6 +24,9 @@ namespace s4::host {
 inline constexpr std::u16string_view kDeviceManagerModule = u"DeviceManager.DLL";
 inline constexpr std::u16string_view kWorkspaceManagerModule = u"WorkspaceManager.DLL";
 inline constexpr std::u16string_view kToolchainManagerModule = u"ToolchainManager.DLL";
+inline constexpr std::u16string_view kIntegratedLibraryModule = u"IntegratedLibrary.DLL";
+inline constexpr std::u16string_view kFPGAFlowModule = u"FPGAFlow.DLL";
+inline constexpr std::u16string_view kEditVHDLModule = u"EditVHDL.DLL";
 
 // ---- Folders (host path texts, each ending in "\") --------------------------------------------
 // The host program's folder in upper case, then "System\".
@@ -55,6 +58,19 @@ Object DeviceManager();  // null without the device manager module
 Object Workspace();      // only when the workspace manager is already loaded
 // The host's device family of that name (device manager -> family manager -> family), or null.
 Object DeviceFamily(std::u16string_view familyName);
+// The integrated library's managers (module loader); the device-sheet manager's entry is
+// resolved with them but not called.
+Object ModelTypeManager();
+Object IntegratedLibraryManager();
+// The soft-device workbench: the host server "FPGAFlow" is started, then its loaded module asked.
+Object VireoWorkbench();
+// The VHDL synthesizer: taken from the loaded VHDL editor, else the server "EDITVHDL" is started
+// and it is taken again.
+Object VHDLSynthesizer();
+// An absolute path for `relative` against `base`, through the host program's virtual file
+// system ("VFSAPI_VFS_ExpandRelativePath"); empty when the host has no such entry.
+std::u16string ExpandRelativePath(std::u16string_view base, std::u16string_view relative);
+
 // The server module "FPGAFlow" of the client, and its vendor-tool manager (509009).
 Object FPGAFlowModule();
 Object VendorToolManager();

@@ -4,6 +4,7 @@
 #include <unistd.h>
 
 #include <cstdlib>
+#include <algorithm>
 #include <filesystem>
 
 #include "host/host_dispids.h"
@@ -60,7 +61,7 @@ void SimHost::Build() {
     std::error_code ec;
     const fs::path system = fs::path(SystemFolder());
     fs::create_directories(system, ec);
-    for (const char* name : {"DeviceManager.DLL", "WorkspaceManager.DLL"}) {
+    for (const char* name : {"DeviceManager.DLL", "WorkspaceManager.DLL", "IntegratedLibrary.DLL"}) {
       const fs::path from = fs::path(S4_SIM_SYSTEM_DIR) / name;
       if (fs::exists(from, ec) && !fs::exists(system / name, ec)) fs::create_symlink(from, system / name, ec);
     }
@@ -74,6 +75,11 @@ void SimHost::Build() {
   familyManager = SimObject::Make("familyManager");
   familyObjects.clear();
   jtagPorts.clear();
+  modelTypeManager = SimObject::Make("modelTypeManager");
+  libraryManager = SimObject::Make("libraryManager");
+  deviceSheetManager = SimObject::Make("deviceSheetManager");
+  vireoWorkbench = SimObject::Make("vireoWorkbench");
+  vhdlSynthesizer = SimObject::Make("vhdlSynthesizer");
   for (std::int32_t i = 0; i < desc_.jtagPorts; ++i) jtagPorts.push_back(SimObject::Make("port" + std::to_string(i)));
   fpgaFlowModule = desc_.fpgaFlow ? SimObject::Make("fpgaFlowModule") : nullptr;
   vendorToolManager = desc_.fpgaFlow ? SimObject::Make("vendorToolManager") : nullptr;
@@ -87,8 +93,15 @@ void SimHost::Build() {
     if (fpgaFlowModule && EqualsIgnoreCase(c.Text(0), u"FPGAFlow")) return ObjectResult(fpgaFlowModule);
     return ObjectResult(nullptr);
   });
-  client->On(id::IDispClient::StartServer,
-             [this](SimCall& c) { return Variant(fpgaFlowModule && EqualsIgnoreCase(c.Text(0), u"FPGAFlow")); });
+  // Starting a server loads its module, as the host does.
+  client->On(id::IDispClient::StartServer, [this](SimCall& c) {
+    const std::u16string name = c.Text(0);
+    const char* file = EqualsIgnoreCase(name, u"FPGAFlow") ? "FPGAFlow.DLL"
+                       : EqualsIgnoreCase(name, u"EDITVHDL") ? "EditVHDL.DLL"
+                                                              : nullptr;
+    if (!file) return Variant(false);
+    return Variant(dlopen((std::string(S4_SIM_SYSTEM_DIR) + "/" + file).c_str(), RTLD_NOW) != nullptr);
+  });
 
   clientApi->Answer(id::IDispClientAPI::GetRootFolder, Variant(std::u16string_view(desc_.rootFolder)));
   clientApi->Answer(id::IDispClientAPI::GetConstraintFolder, Variant(std::u16string_view(desc_.constraintFolder)));
@@ -295,6 +308,11 @@ extern "C" __attribute__((visibility("default"))) IDispatch* S4SimHost_Object(co
   const std::string_view e(entry ? entry : "");
   if (e == "GetDeviceManager") return h.description().deviceManager ? h.deviceManager->dispatch() : nullptr;
   if (e == "GetWorkspace") return h.workspace ? h.workspace->dispatch() : nullptr;
+  if (e == "LibApi_GetModelTypeManager") return h.modelTypeManager->dispatch();
+  if (e == "LibApi_GetLibraryManager") return h.libraryManager->dispatch();
+  if (e == "LibApi_GetDeviceSheetManager") return h.deviceSheetManager->dispatch();
+  if (e == "GetVireoWorkspace") return h.vireoWorkbench->dispatch();
+  if (e == "GetEditVHDLSynthesizer") return h.vhdlSynthesizer->dispatch();
   if (e == "GetJTagPort")
     return index >= 0 && index < static_cast<std::int32_t>(h.jtagPorts.size())
                ? h.jtagPorts[static_cast<std::size_t>(index)]->dispatch()
@@ -306,4 +324,41 @@ extern "C" __attribute__((visibility("default"))) std::int32_t S4SimHost_Count(c
   s4::sim::SimHost& h = s4::sim::SimHost::Instance();
   if (std::string_view(entry ? entry : "") == "GetJTagPortCount") return static_cast<std::int32_t>(h.jtagPorts.size());
   return 0;
+}
+
+// The host program's virtual-file-system entry: `relative` against the folder `base`, written
+// into a buffer of 4096 characters. An absolute `relative` is answered as it is; ".." parts are
+// taken away with the folder before them.
+extern "C" __attribute__((visibility("default"))) void VFSAPI_VFS_ExpandRelativePath(const char16_t* base,
+                                                                                     const char16_t* relative,
+                                                                                     char16_t* result) {
+  if (!result) return;
+  result[0] = u'\0';
+  if (!base || !relative) return;
+  std::u16string rel(relative), out;
+  if (rel.find(u':') != std::u16string::npos || (!rel.empty() && rel[0] == u'\\')) {
+    out = rel;
+  } else {
+    out = base;
+    if (!out.empty() && out.back() != u'\\') out += u'\\';
+    std::size_t i = 0;
+    while (i <= rel.size()) {
+      std::size_t j = rel.find(u'\\', i);
+      if (j == std::u16string::npos) j = rel.size();
+      const std::u16string part = rel.substr(i, j - i);
+      if (part == u"..") {
+        if (out.size() > 1) {
+          const auto cut = out.find_last_of(u'\\', out.size() - 2);
+          if (cut != std::u16string::npos) out.resize(cut + 1);
+        }
+      } else if (!part.empty() && part != u".") {
+        out += part;
+        if (j < rel.size()) out += u'\\';
+      }
+      i = j + 1;
+    }
+  }
+  const std::size_t n = std::min<std::size_t>(out.size(), 4095);
+  std::copy(out.begin(), out.begin() + static_cast<std::ptrdiff_t>(n), result);
+  result[n] = u'\0';
 }

@@ -114,6 +114,10 @@ class SimHost {
   ComPtr<SimObject> familyManager;
   std::map<std::u16string, ComPtr<SimObject>> familyObjects;
   std::vector<ComPtr<SimObject>> jtagPorts;
+  // Objects of the other sibling modules, always there for tests to teach.
+  ComPtr<SimObject> modelTypeManager, libraryManager, deviceSheetManager;  // "IntegratedLibrary.DLL"
+  ComPtr<SimObject> vireoWorkbench;   // "FPGAFlow.DLL", loaded when the server "FPGAFlow" starts
+  ComPtr<SimObject> vhdlSynthesizer;  // "EditVHDL.DLL", loaded when the server "EDITVHDL" starts
   ComPtr<SimObject> workspace;        // null without a workspace
   ComPtr<SimObject> messagesManager;  // the workspace's
   std::vector<ComPtr<SimObject>> projectObjects;

@@ -210,6 +210,23 @@ TEST_F(HostUtilities, WorkspaceOnlyWhenTheHostHasIt) {
   EXPECT_EQ(host.messagesManager->Calls()[0].Int(6), 71);
 }
 
+TEST_F(HostUtilities, OtherSiblingModulesAndTheVirtualFileSystem) {
+  auto& host = sim::SimHost::Configure(Describe());
+  // The integrated library through the module loader; the FPGA flow's workbench once its
+  // server was started; the VHDL synthesizer likewise.
+  EXPECT_EQ(host::ModelTypeManager().get(), host.modelTypeManager->dispatch());
+  EXPECT_EQ(host::IntegratedLibraryManager().get(), host.libraryManager->dispatch());
+  EXPECT_EQ(host::VireoWorkbench().get(), host.vireoWorkbench->dispatch());
+  EXPECT_EQ(host.client->CallsTo(hid::IDispClient::StartServer).at(0).Text(0), u"FPGAFlow");
+  EXPECT_EQ(host::VHDLSynthesizer().get(), host.vhdlSynthesizer->dispatch());
+
+  EXPECT_EQ(host::ExpandRelativePath(u"C:\\Designs\\Top\\", u"..\\lib\\a.vhd"), u"C:\\Designs\\lib\\a.vhd");
+  EXPECT_EQ(host::ExpandRelativePath(u"C:\\Designs", u".\\a.vhd"), u"C:\\Designs\\a.vhd");
+  EXPECT_EQ(host::ExpandRelativePath(u"C:\\Designs", u"D:\\x.vhd"), u"D:\\x.vhd");
+  const std::u16string longName(5000, u'x');
+  EXPECT_EQ(host::ExpandRelativePath(u"C:\\", longName).size(), 4095u);
+}
+
 TEST_F(HostUtilities, StatusTextAndProgress) {
   auto& host = sim::SimHost::Configure(Describe());
   auto codes = [&] {

@@ -1,4 +1,4 @@
-// A sibling module of the simulated host ("DeviceManager.DLL", "WorkspaceManager.DLL"): a
+// A sibling module of the simulated host ("DeviceManager.DLL", "WorkspaceManager.DLL", ...): a
 // real shared library that the module finds and loads as it finds the host's own modules. Its
 // entries forward to the simulated host inside the program (S4SimHost_Object and
 // S4SimHost_Count, exported by simhost/sim_host.cpp), so what they answer is whatever the test
@@ -31,4 +31,12 @@ S4_ENTRY std::int32_t GetJTagPortCount() { return Count("GetJTagPortCount"); }
 S4_ENTRY IDispatch* GetJTagPort(std::int32_t index) { return Object("GetJTagPort", index); }
 #elif defined(S4_SIBLING_WORKSPACE_MANAGER)
 S4_ENTRY IDispatch* GetWorkspace() { return Object("GetWorkspace"); }
+#elif defined(S4_SIBLING_INTEGRATED_LIBRARY)
+S4_ENTRY IDispatch* LibApi_GetModelTypeManager() { return Object("LibApi_GetModelTypeManager"); }
+S4_ENTRY IDispatch* LibApi_GetLibraryManager() { return Object("LibApi_GetLibraryManager"); }
+S4_ENTRY IDispatch* LibApi_GetDeviceSheetManager() { return Object("LibApi_GetDeviceSheetManager"); }
+#elif defined(S4_SIBLING_FPGA_FLOW)
+S4_ENTRY IDispatch* GetVireoWorkspace() { return Object("GetVireoWorkspace"); }
+#elif defined(S4_SIBLING_EDIT_VHDL)
+S4_ENTRY IDispatch* GetEditVHDLSynthesizer() { return Object("GetEditVHDLSynthesizer"); }
 #endif
