@@ -210,7 +210,9 @@ void Run(const GlobalOptions& globals, const ConfigOptions& o, int& exitCode) {
               << (version.empty() ? "-" : version) << "supported: " << yesNo(t["supported"]) << "\n";
   }
   const auto& dv = out["driverVendorTools"];
-  std::cout << "\nThe driver answers: " << dv["descriptor"].get<std::string>() << ", present " << yesNo(dv["present"])
+  const std::string descriptor = dv["descriptor"].get<std::string>();
+  std::cout << "\nThe driver answers: " << (descriptor.empty() ? "(no descriptor)" : descriptor) << ", present "
+            << yesNo(dv["present"])
             << ", up to date " << yesNo(dv["upToDate"]) << "\n";
   if (quartus.empty())
     std::cout << "(no Quartus II found: put quartus_cmd on PATH or give --quartus-bin)\n";

@@ -227,6 +227,22 @@ TEST_F(HostUtilities, OtherSiblingModulesAndTheVirtualFileSystem) {
   EXPECT_EQ(host::ExpandRelativePath(u"C:\\", longName).size(), 4095u);
 }
 
+TEST_F(HostUtilities, ModuleLoaderSearchesThePluginFoldersTopLevelOnly) {
+  // A module that is not in the System folder: the first plug-in folder holding it at its top
+  // level, matched ignoring case, excluded items skipped.
+  sim::SimHost::Configure(Describe());
+  const std::string dm = ResolveOsPath(host::SystemFolder() + u"DeviceManager.DLL");
+  ASSERT_TRUE(std::filesystem::exists(dm));
+  tmp.Write("plugA/deep/PluginOnly.DLL", "");  // below the top level
+  std::filesystem::create_directories(tmp.path() / "plugB");
+  std::filesystem::copy_file(dm, tmp.path() / "plugB/PluginOnly.DLL");  // an excluded item
+  EXPECT_EQ(host::HostModuleEntry(u"PluginOnly.DLL", "GetDeviceManager"), nullptr);
+  std::filesystem::create_directories(tmp.path() / "plugC");
+  std::filesystem::copy_file(dm, tmp.path() / "plugC/pluginonly.dll");
+  EXPECT_NE(host::HostModuleEntry(u"PluginOnly.DLL", "GetDeviceManager"), nullptr);
+  EXPECT_EQ(host::HostModuleEntry(u"PluginOnly.DLL", "NoSuchEntry"), nullptr);
+}
+
 TEST_F(HostUtilities, StatusTextAndProgress) {
   auto& host = sim::SimHost::Configure(Describe());
   auto codes = [&] {
