@@ -8,7 +8,12 @@
 #include "tests/host_test_folder.h"
 #include "tests/module_fixture.h"
 
-#include <sys/wait.h>
+#if defined(_WIN32)
+#  define popen _popen
+#  define pclose _pclose
+#else
+#  include <sys/wait.h>
+#endif
 
 namespace s4::test {
 namespace {
@@ -28,7 +33,11 @@ CommandRun S4host(const std::string& args) {
   char buf[4096];
   for (std::size_t n; (n = fread(buf, 1, sizeof buf, p)) > 0;) r.output.append(buf, n);
   const int status = pclose(p);
+#if defined(_WIN32)
+  r.exitCode = status;
+#else
   r.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+#endif
   return r;
 }
 
