@@ -38,6 +38,9 @@ void Register(CLI::App& app, GlobalOptions& globals, int& exitCode) {
     } catch (const std::exception& e) {
       throw CommandError{kExitEnvironment, std::string("scanning the chain failed: ") + e.what()};
     }
+    if (codes.size() != target.channel().DeviceCount() && !o->jtag.json)
+      std::cout << "note: the chain holds " << codes.size() << " device(s), --chain describes "
+                << target.channel().DeviceCount() << "; give --chain to match it before programming\n";
     nlohmann::json devices = nlohmann::json::array();
     if (!o->jtag.json)
       std::cout << "Chain of " << codes.size() << " device" << (codes.size() == 1 ? "" : "s")

@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <array>
+#include <climits>
+#include <cstdint>
 #include <filesystem>
 #include <fstream>
 #include <memory>
@@ -86,6 +88,9 @@ bool ReadFile(const std::string& osPath, std::vector<std::uint8_t>& bytes) {
   if (!in) throw std::runtime_error("cannot open " + osPath);
   const auto size = std::filesystem::file_size(osPath, ec);
   if (ec) throw std::runtime_error("cannot read the size of " + osPath);
+  // The answer is the bit count as a 32-bit integer; a larger file would make it wrap.
+  if (size > static_cast<std::uintmax_t>(INT32_MAX / 8))
+    throw std::runtime_error(osPath + " is too large to program (" + std::to_string(size) + " bytes)");
   bytes.resize(static_cast<std::size_t>(size));
   if (size && !in.read(reinterpret_cast<char*>(bytes.data()), static_cast<std::streamsize>(size)))
     throw std::runtime_error("cannot read " + osPath);
@@ -114,8 +119,6 @@ std::int32_t ProgramDevice(Channel* channel, std::int32_t position, const std::s
   if (!channel) return 0;
   std::vector<std::uint8_t> file;
   if (!ReadFile(osPath, file)) return 0;
-  if (file.size() > static_cast<std::size_t>(INT32_MAX / 8))
-    throw std::runtime_error(osPath + " is too large to program (" + std::to_string(file.size()) + " bytes)");
   host::IJTagPinAccess& pins = channel->Pins();
   const auto bits = static_cast<std::int32_t>(8 * file.size());
 

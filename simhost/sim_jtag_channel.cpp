@@ -156,10 +156,14 @@ std::uint32_t SimJtagChannel::ShiftData(std::uint32_t value, int bits, int devic
 }
 
 std::vector<std::uint32_t> SimJtagChannel::ScanIdCodes() {
+  // After reset every device holds its IDCODE (32 bits, bit 0 set) or a BYPASS bit (0) in its
+  // data register; shifting ones through shows them TDO end first and then 32 ones once the
+  // chain has been passed, so the count does not depend on what the host was told.
+  constexpr std::size_t kMaxDevices = 32;
   GotoState(TapState::TestLogicReset);
   GotoState(TapState::ShiftDR);
-  const std::size_t n = irLengths_.size();
-  std::vector<bool> tms(32 * n + 32, false), tdi(32 * n + 32, true), tdo;
+  const std::size_t n = 32 * (kMaxDevices + 1);
+  std::vector<bool> tms(n, false), tdi(n, true), tdo;
   tms.back() = true;
   tms.push_back(true);
   tms.push_back(false);
@@ -170,20 +174,19 @@ std::vector<std::uint32_t> SimJtagChannel::ScanIdCodes() {
   drivenTck_ = tck_ = false;
   drivenTms_ = tms_ = false;
   drivenTdi_ = tdi_ = true;
-  // Devices come out TDO end first: an IDCODE register starts with a 1, a BYPASS bit is 0.
   std::vector<std::uint32_t> codes;
-  std::size_t pos = 0;
-  for (std::size_t d = 0; d < n; ++d) {
-    if (tdo[pos]) {
-      std::uint32_t code = 0;
-      for (int b = 0; b < 32; ++b)
-        if (tdo[pos + static_cast<std::size_t>(b)]) code |= 1u << b;
-      codes.push_back(code);
-      pos += 32;
-    } else {
+  for (std::size_t pos = 0; codes.size() < kMaxDevices && pos + 32 <= n;) {
+    if (!tdo[pos]) {
       codes.push_back(0);
       pos += 1;
+      continue;
     }
+    std::uint32_t code = 0;
+    for (int b = 0; b < 32; ++b)
+      if (tdo[pos + static_cast<std::size_t>(b)]) code |= 1u << b;
+    if (code == 0xFFFFFFFFu) break;  // past the last device
+    codes.push_back(code);
+    pos += 32;
   }
   std::reverse(codes.begin(), codes.end());
   return codes;

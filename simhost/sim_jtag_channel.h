@@ -59,7 +59,8 @@ class SimJtagChannel final : public IDispatch, public IJTagPinAccess {
   void MoveState(TapState from, TapState to);
   void GotoState(TapState to);
   void ClockTMS(bool level);
-  // Reads the IDCODE (or 0 for a device in BYPASS after reset) of every device.
+  // Reads the IDCODE (or 0 for a device in BYPASS after reset) of every device actually on
+  // the chain (up to 32), TDI end first.
   std::vector<std::uint32_t> ScanIdCodes();
 
   // Recording and failure injection.

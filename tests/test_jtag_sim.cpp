@@ -102,6 +102,16 @@ TEST(SimulatedChain, InstructionsReachTheAddressedDeviceOnly) {
   EXPECT_EQ(c.channel->ShiftData(0, 32, 0), 0x0A0B0C0Du);
 }
 
+TEST(SimulatedChain, SampleCapturesThePinValuesCellZeroFirst) {
+  ThreeDeviceChain c;
+  c.fpga->SetPinValues({true, false, true, true, false, false, false, true, true, true});
+  c.channel->SetInstruction(sim::family_ir::kSample, 1);
+  EXPECT_EQ(c.channel->ShiftData(0, 10, 1), 0b1110001101u);
+  // Test-Logic-Reset selects IDCODE again.
+  c.channel->GotoState(TapState::TestLogicReset);
+  EXPECT_EQ(c.fpga->Instruction(), sim::family_ir::kIdcode);
+}
+
 TEST(SimulatedChain, CheckStatusHoldsConfDoneAtItsDocumentedBit) {
   // EP4SGX70D: N = 438, K = 122, so CONF_DONE is bit 949 from the TDO end; its neighbours
   // read the opposite.
@@ -298,6 +308,12 @@ TEST(XvcCableTest, HostChannelOverXvcReachesTheServedChain) {
     channel->SetInstruction(family_ir::kUsercode, 1);
     EXPECT_EQ(channel->ShiftData(0, 32, 1), 0x12345678u);
     channel->Close();
+  }
+  {
+    // A host told the wrong chain still sees every device on it.
+    auto channel = SimJtagChannel::Make(XvcCable::Connect("127.0.0.1", server.Port()), {10});
+    channel->Open();
+    EXPECT_EQ(channel->ScanIdCodes(), (std::vector<std::uint32_t>{0x0A0B0C0Du, 0x024090DDu}));
   }
   server.Stop();
   std::string host;

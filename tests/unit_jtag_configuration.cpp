@@ -126,6 +126,15 @@ TEST(JtagProgram, ActiveDisengageComesBeforeProgramWhenTheFamilyAsksForIt) {
   }
 }
 
+TEST(JtagProgram, AFileTooLargeForTheBitCountIsRefusedBeforeAnythingIsSent) {
+  Bench b("EP4SGX70D", 1, 0);
+  File f({});
+  std::filesystem::resize_file(f.path, (std::uintmax_t{1} << 28) + 1);  // sparse: nothing is written
+  RecordingEnvironment env;
+  EXPECT_THROW(ProgramDevice(b.channel.get(), 0, f.path, env), std::runtime_error);
+  EXPECT_EQ(b.sim->OpenCount(), 0);
+}
+
 TEST(JtagConfDone, PositionTableIgnoresCaseAndKnowsItsRows) {
   EXPECT_EQ(ConfDonePosition(u"ep4sgx70d"), std::make_pair(438, 122));
   EXPECT_EQ(ConfDonePosition(u"EP4S100G2"), std::make_pair(758, 186));
