@@ -1,6 +1,8 @@
 // The BSDL reader on real vendor files and on small broken texts.
 #include <gtest/gtest.h>
 
+#include <fstream>
+#include <iterator>
 #include <string>
 
 #include "boundaryscan/bsdl/reader.h"
@@ -227,6 +229,32 @@ TEST(BSDLReader, CommentsUnknownAttributesAndLetterCaseDoNotMatter) {
   EXPECT_EQ(d.cells.size(), 5u);
   EXPECT_EQ(d.cells[1].function, "CONTROL");
   EXPECT_EQ(Validate(d), std::vector<Finding>{});
+}
+
+TEST(BSDLReader, DamagedTextGivesAParseErrorNeverACrash) {
+  // Every prefix of the small description, and deterministic byte damage of a vendor file:
+  // the reader either reads it or throws ParseError; validating whatever it read is safe too.
+  const std::string small = kSmall;
+  auto attempt = [](const std::string& text) {
+    try {
+      const Description d = Read(text, "damaged.bsd");
+      (void)Validate(d);
+    } catch (const ParseError&) {
+    }
+  };
+  for (std::size_t n = 0; n < small.size(); ++n) EXPECT_NO_FATAL_FAILURE(attempt(small.substr(0, n)));
+  std::ifstream f(Fixture("sctm002.bsm"), std::ios::binary);
+  const std::string vendor((std::istreambuf_iterator<char>(f)), std::istreambuf_iterator<char>());
+  std::uint32_t seed = 12345;
+  const char noise[] = "\"(),;:&*-\n0X1aZ_ \t\x01\xff";
+  for (int round = 0; round < 300; ++round) {
+    std::string text = vendor;
+    for (int k = 0; k < 4; ++k) {
+      seed = seed * 1664525u + 1013904223u;
+      text[seed % text.size()] = noise[(seed >> 16) % (sizeof noise - 1)];
+    }
+    attempt(text);
+  }
 }
 
 }  // namespace

@@ -53,9 +53,13 @@ std::uint32_t OpcodeValue(std::string_view pattern) {
   return v;
 }
 
-FlatEntity Flatten(const Description& d) {
-  const PinMap* map = d.DefaultPinMap();
-  if (!map) throw std::runtime_error(d.entity + ": no pin map to take the package pins from");
+FlatEntity Flatten(const Description& d, std::string_view package) {
+  const PinMap* map = package.empty() ? d.DefaultPinMap() : d.FindPinMap(package);
+  if (!map && package.empty() && !d.pinMaps.empty()) map = &d.pinMaps.front();
+  if (!map)
+    throw std::runtime_error(d.entity + ": " +
+                             (package.empty() ? std::string("no pin map to take the package pins from")
+                                              : "no pin map named " + std::string(package)));
   FlatEntity f;
   f.name = d.entity;
   f.boundaryLength = d.boundaryLength;

@@ -58,8 +58,9 @@ struct FlatEntity {
   std::vector<FlatRegister> registers;
 };
 
-// Uses the default pin map. Throws std::runtime_error when there is none to use.
-FlatEntity Flatten(const Description& d);
+// Uses the pin map `package` names, else the one PHYSICAL_PIN_MAP names, else the first.
+// Throws std::runtime_error when the named one does not exist or there is none.
+FlatEntity Flatten(const Description& d, std::string_view package = {});
 
 // The numeric value of an opcode pattern, X bits counted as 0.
 std::uint32_t OpcodeValue(std::string_view pattern);
