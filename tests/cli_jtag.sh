@@ -24,6 +24,7 @@ check "scan marks a BYPASS-only device" 0 '2  -  +BYPASS only' -- "$s4host" scan
 check "program in the middle of a chain" 0 'arrived exactly' -- "$s4host" program 0 "$dir/design.rbf" --chain 8,fpga,6
 check "program reports bits, time and rate" 0 '24000 bits in [0-9.]+ s \([0-9.]+ kbit/s\)' -- "$s4host" program 0 "$dir/design.rbf" --position 2
 check "program as JSON" 0 '"imageMatches": true' -- "$s4host" program 0 "$dir/design.rbf" --json
+check "program a device whose CONF_DONE the driver cannot read" 0 'Device state: 1 .*' -- "$s4host" program EP4SE820H35C3 "$dir/design.rbf"
 check "state of a configured device" 0 '^2 \(configured\)' -- "$s4host" state 0 --configured
 check "state of a fresh device" 0 '^1 \(not configured\)' -- "$s4host" state 0
 check "reset" 0 'reads as not configured' -- "$s4host" reset 0 --configured
