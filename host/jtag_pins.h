@@ -1,33 +1,10 @@
-// The pin-level interface of the host's JTAG channel, as far as the module uses it: the channel
-// object answers QueryInterface for it. A level is set first and driven onto the line by
-// Apply; Sample latches TDO for GetTDO. Levels are 8-bit booleans. The methods the module
-// never calls keep their places in the table as unnamed entries.
+// The pin-level interface of the host's JTAG channel as the module uses it (positions 5, 7, 8,
+// 10, 13 and 14: SetTCK, SetTDI, SetTMS, GetTDO, Apply, Sample).
 #pragma once
 
-#include "platform/com.h"
+#include "platform/jtag_pin_access.h"
 
 namespace s4::host {
-
-// {F07D3E29-9EE8-4972-8DE0-CCC740E03959}
-inline constexpr IID IID_IJTagPinAccess = {
-    0xF07D3E29, 0x9EE8, 0x4972, {0x8D, 0xE0, 0xCC, 0xC7, 0x40, 0xE0, 0x39, 0x59}};
-
-struct IJTagPinAccess : IUnknown {
-  virtual HRESULT STDMETHODCALLTYPE Unused3() = 0;
-  virtual HRESULT STDMETHODCALLTYPE Unused4() = 0;
-  virtual HRESULT STDMETHODCALLTYPE SetTCK(bool level) = 0;  // 5
-  virtual HRESULT STDMETHODCALLTYPE Unused6() = 0;
-  virtual HRESULT STDMETHODCALLTYPE SetTDI(bool level) = 0;  // 7
-  virtual HRESULT STDMETHODCALLTYPE SetTMS(bool level) = 0;  // 8
-  virtual HRESULT STDMETHODCALLTYPE Unused9() = 0;
-  virtual HRESULT STDMETHODCALLTYPE GetTDO(bool* level) = 0;  // 10
-  virtual HRESULT STDMETHODCALLTYPE Unused11() = 0;
-  virtual HRESULT STDMETHODCALLTYPE Unused12() = 0;
-  virtual HRESULT STDMETHODCALLTYPE Apply() = 0;   // 13
-  virtual HRESULT STDMETHODCALLTYPE Sample() = 0;  // 14
-
- protected:
-  ~IJTagPinAccess() = default;
-};
-
+using s4::IID_IJTagPinAccess;
+using s4::IJTagPinAccess;
 }  // namespace s4::host
