@@ -18,6 +18,18 @@
 #  include <oaidl.h>
 #  include <oleauto.h>
 #  define S4_COM_WINDOWS 1
+#  include <type_traits>
+// MinGW-w64's headers declare the source VARIANT of these two without const (the Windows
+// SDK's have it); neither function changes it. These templates take a const source where
+// the system declaration does not; where it does, the system function is the better match.
+template <class V, class = std::enable_if_t<std::is_same_v<V, VARIANTARG>>>
+inline HRESULT VariantCopy(VARIANTARG* dest, const V* src) {
+  return ::VariantCopy(dest, const_cast<VARIANTARG*>(src));
+}
+template <class V, class = std::enable_if_t<std::is_same_v<V, VARIANTARG>>>
+inline HRESULT VariantChangeType(VARIANTARG* dest, const V* src, USHORT flags, VARTYPE vt) {
+  return ::VariantChangeType(dest, const_cast<VARIANTARG*>(src), flags, vt);
+}
 #else
 #  include "platform/com_posix.h"
 #  define S4_COM_WINDOWS 0

@@ -293,12 +293,33 @@ HRESULT Dereference(const VARIANT& src, VARIANT& out) {
   }
 }
 
+HRESULT Convert(const VARIANT& v, USHORT flags, VARTYPE vt, VARIANT& out);
+
+// An object becomes a number, text or boolean through its value property (DISPID 0), as in
+// the automation library: a null object is not a valid source at all, and an object without
+// a value property cannot be converted.
+HRESULT ConvertObjectValue(IDispatch* object, USHORT flags, VARTYPE vt, VARIANT& out) {
+  if (!object) return DISP_E_BADVARTYPE;
+  DISPPARAMS none{nullptr, nullptr, 0, 0};
+  VARIANT value;
+  VariantInit(&value);
+  if (FAILED(object->Invoke(DISPID_VALUE, IID_NULL, 0, DISPATCH_PROPERTYGET, &none, &value, nullptr, nullptr))) {
+    VariantClear(&value);
+    return DISP_E_TYPEMISMATCH;
+  }
+  HRESULT hr = value.vt == VT_DISPATCH ? DISP_E_TYPEMISMATCH : Convert(value, flags, vt, out);
+  VariantClear(&value);
+  return hr;
+}
+
 HRESULT Convert(const VARIANT& v, USHORT flags, VARTYPE vt, VARIANT& out) {
   VariantInit(&out);
   if (v.vt == VT_NULL) {
     if (vt == VT_NULL) { out.vt = VT_NULL; return S_OK; }
     return DISP_E_TYPEMISMATCH;
   }
+  if (v.vt == VT_DISPATCH && vt != VT_EMPTY && vt != VT_NULL && vt != VT_DISPATCH && vt != VT_UNKNOWN)
+    return ConvertObjectValue(v.pdispVal, flags, vt, out);
   switch (vt) {
     case VT_EMPTY: return S_OK;
     case VT_NULL: out.vt = VT_NULL; return S_OK;

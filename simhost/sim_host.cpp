@@ -1,13 +1,11 @@
 #include "simhost/sim_host.h"
 
-#include <dlfcn.h>
-#include <unistd.h>
-
 #include <cstdlib>
 #include <algorithm>
 #include <filesystem>
 
 #include "host/host_dispids.h"
+#include "platform/environment.h"
 #include "platform/module.h"
 #include "platform/widestring.h"
 
@@ -51,9 +49,9 @@ std::string SimHost::SystemFolder() const { return HostFolder() + "System/"; }
 void SimHost::Build() {
   SimObject::Journal().clear();
   if (desc_.hostFolder.empty()) {
-    unsetenv("S4_HOST_DIR");
+    UnsetEnv("S4_HOST_DIR");
   } else {
-    setenv("S4_HOST_DIR", desc_.hostFolder.c_str(), 1);
+    SetEnv("S4_HOST_DIR", desc_.hostFolder);
   }
   if (!desc_.hostFolder.empty() && desc_.linkSiblingModules) {
     // The sibling modules, where the module looks for the host's modules.
@@ -63,7 +61,12 @@ void SimHost::Build() {
     fs::create_directories(system, ec);
     for (const char* name : {"DeviceManager.DLL", "WorkspaceManager.DLL", "IntegratedLibrary.DLL"}) {
       const fs::path from = fs::path(S4_SIM_SYSTEM_DIR) / name;
+#if defined(_WIN32)
+      // Links need a privilege on Windows; a copy serves as well.
+      if (fs::exists(from, ec) && !fs::exists(system / name, ec)) fs::copy_file(from, system / name, ec);
+#else
       if (fs::exists(from, ec) && !fs::exists(system / name, ec)) fs::create_symlink(from, system / name, ec);
+#endif
     }
   }
 
@@ -166,7 +169,11 @@ void SimHost::Build() {
   documentObjects.clear();
   if (workspace) {
     // The host has its workspace manager loaded before any plug-in asks for it.
-    static void* loaded = dlopen((std::string(S4_SIM_SYSTEM_DIR) + "/WorkspaceManager.DLL").c_str(), RTLD_NOW);
+    static const bool loaded = [] {
+      auto lib = LoadedLibrary::Open(std::string(S4_SIM_SYSTEM_DIR) + "/WorkspaceManager.DLL", nullptr);
+      if (lib) lib->Leak();
+      return lib != nullptr;
+    }();
     (void)loaded;
     for (DISPID m : {id::IDispMessagesManager::AddMessage, id::IDispMessagesManager::AddMessageParameters,
                      id::IDispMessagesManager::BeginUpdate, id::IDispMessagesManager::EndUpdate})
@@ -297,13 +304,18 @@ SimDevice SimHost::NewDevice(const DeviceDescription& d) {
 
 // The host program's entry through which modules find the host client. The reference is
 // lent: the host keeps the client for the life of the process.
-extern "C" __attribute__((visibility("default"))) IDispatch* ClientAPI_GetClientInterface() {
+#if defined(_WIN32)
+#  define S4_PROGRAM_EXPORT extern "C" __declspec(dllexport)
+#else
+#  define S4_PROGRAM_EXPORT extern "C" __attribute__((visibility("default")))
+#endif
+S4_PROGRAM_EXPORT IDispatch* ClientAPI_GetClientInterface() {
   s4::sim::SimHost& h = s4::sim::SimHost::Instance();
   return h.description().client ? h.client->dispatch() : nullptr;
 }
 
 // What the sibling modules (simhost/modules) forward their entries to. Borrowed references.
-extern "C" __attribute__((visibility("default"))) IDispatch* S4SimHost_Object(const char* entry, std::int32_t index) {
+S4_PROGRAM_EXPORT IDispatch* S4SimHost_Object(const char* entry, std::int32_t index) {
   s4::sim::SimHost& h = s4::sim::SimHost::Instance();
   const std::string_view e(entry ? entry : "");
   if (e == "GetDeviceManager") return h.description().deviceManager ? h.deviceManager->dispatch() : nullptr;
@@ -320,7 +332,7 @@ extern "C" __attribute__((visibility("default"))) IDispatch* S4SimHost_Object(co
   return nullptr;
 }
 
-extern "C" __attribute__((visibility("default"))) std::int32_t S4SimHost_Count(const char* entry) {
+S4_PROGRAM_EXPORT std::int32_t S4SimHost_Count(const char* entry) {
   s4::sim::SimHost& h = s4::sim::SimHost::Instance();
   if (std::string_view(entry ? entry : "") == "GetJTagPortCount") return static_cast<std::int32_t>(h.jtagPorts.size());
   return 0;

@@ -6,6 +6,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <random>
 #include <string>
 
 #include "platform/path.h"
@@ -15,9 +16,16 @@ namespace s4::test {
 class TempFolder {
  public:
   TempFolder() {
-    std::string templ = (std::filesystem::temp_directory_path() / "s4test-XXXXXX").string();
-    if (!mkdtemp(templ.data())) ADD_FAILURE() << "cannot make a temporary folder";
-    path_ = templ;
+    // create_directory fails on a name that exists, so a new folder is this test's alone
+    // (mkdtemp does the same, but only on POSIX systems).
+    const std::filesystem::path base = std::filesystem::temp_directory_path();
+    std::random_device random;
+    for (int attempt = 0; attempt < 100 && path_.empty(); ++attempt) {
+      const std::filesystem::path p = base / ("s4test-" + std::to_string(random()));
+      std::error_code ec;
+      if (std::filesystem::create_directory(p, ec)) path_ = p;
+    }
+    if (path_.empty()) ADD_FAILURE() << "cannot make a temporary folder";
   }
   ~TempFolder() {
     std::error_code ec;
@@ -31,6 +39,8 @@ class TempFolder {
   // The host path text of a file or folder in it ("\" separators); folders end in "\".
   std::u16string host(const std::string& rel = "") const {
     std::u16string h = ToHostPath((path_ / rel).string());
+    for (char16_t& c : h)
+      if (c == u'/') c = u'\\';  // on Windows ToHostPath keeps a "/" of `rel`
     if (rel.empty() || rel.back() == '/') {
       if (h.empty() || h.back() != u'\\') h += u'\\';
     }

@@ -68,6 +68,8 @@ TEST(Dispatch, UnconvertibleArgumentsNameTheirPosition) {
   EXPECT_EQ(r.hr, DISP_E_OVERFLOW);
   r = CallDispatch(d.get(), kSetVireoDevice, {Variant(std::int32_t(5))});
   EXPECT_EQ(r.hr, DISP_E_TYPEMISMATCH) << "a number is no object";
+  r = CallDispatch(d.get(), kGetDevicePin, {Variant::Dispatch(d.get())});
+  EXPECT_EQ(r.hr, DISP_E_TYPEMISMATCH) << "an object without a value property is no number";
   // RemoveSoftBreakpoint(Index, Address, Value): the bad Address is array element 1.
   r = CallDispatch(d.get(), 508553, {Variant(std::int32_t(0)), Variant(u"nowhere"), Variant(std::int64_t(0))});
   EXPECT_EQ(r.hr, DISP_E_TYPEMISMATCH);

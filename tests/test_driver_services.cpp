@@ -3,6 +3,7 @@
 #include "host/host_dispids.h"
 #include "simhost/sim_host.h"
 #include "tests/host_test_folder.h"
+#include "platform/module.h"
 #include "tests/module_fixture.h"
 
 #include <filesystem>
@@ -132,7 +133,10 @@ TEST(DriverServices, VendorToolsAndLibraryFolder) {
   EXPECT_EQ(CallDispatch(driver.get(), did::VendorToolsUpToDate).hr, E_UNEXPECTED);
 
   const std::string library = CallText(driver.get(), did::GetFolder_Library);
-  EXPECT_EQ(library, Utf16ToUtf8(ToHostPath(std::filesystem::path(S4_MODULE_PATH).parent_path().string())) + "\\Library\\");
+  // The module's folder as the system names the loaded module (on Windows a full path with
+  // its drive, whatever path the test loaded it by).
+  const std::string loadedAs = LoadedModuleOsPath(u"Device_Stratix4.VIR");
+  EXPECT_EQ(library, Utf16ToUtf8(ToHostPath(std::filesystem::path(loadedAs).parent_path().string())) + "\\Library\\");
 }
 
 }  // namespace

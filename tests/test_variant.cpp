@@ -49,7 +49,8 @@ TEST(VariantChangeType, NumbersTextBooleans) {
       {"empty to text", Variant(), VT_BSTR, S_OK, "VT_BSTR \"\""},
       {"null to I4", Variant::OfType(VT_NULL), VT_I4, DISP_E_TYPEMISMATCH, nullptr},
       {"null to text", Variant::OfType(VT_NULL), VT_BSTR, DISP_E_TYPEMISMATCH, nullptr},
-      {"object to I4", Variant::Dispatch(nullptr), VT_I4, DISP_E_TYPEMISMATCH, nullptr},
+      {"null object to I4", Variant::Dispatch(nullptr), VT_I4, DISP_E_BADVARTYPE, nullptr},
+      {"null object to text", Variant::Dispatch(nullptr), VT_BSTR, DISP_E_BADVARTYPE, nullptr},
   };
   for (const auto& c : cases) {
     Variant out;

@@ -3,24 +3,36 @@
 // entries forward to the simulated host inside the program (S4SimHost_Object and
 // S4SimHost_Count, exported by simhost/sim_host.cpp), so what they answer is whatever the test
 // configured. One source, built once per module with S4_SIBLING_<ROLE> defined.
-#include <dlfcn.h>
-
 #include <cstdint>
 
 #include "platform/com.h"
 
-#define S4_ENTRY extern "C" __attribute__((visibility("default")))
+#if defined(_WIN32)
+#  define S4_ENTRY extern "C" __declspec(dllexport)
+#else
+#  include <dlfcn.h>
+#  define S4_ENTRY extern "C" __attribute__((visibility("default")))
+#endif
 
 namespace {
 using ObjectFn = IDispatch* (*)(const char*, std::int32_t);
 using CountFn = std::int32_t (*)(const char*);
 
+// The program's own export (the simulated host lives in the program).
+void* ProgramEntry(const char* name) {
+#if defined(_WIN32)
+  return reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(nullptr), name));
+#else
+  return dlsym(RTLD_DEFAULT, name);
+#endif
+}
+
 IDispatch* Object(const char* entry, std::int32_t index = 0) {
-  auto fn = reinterpret_cast<ObjectFn>(dlsym(RTLD_DEFAULT, "S4SimHost_Object"));
+  auto fn = reinterpret_cast<ObjectFn>(ProgramEntry("S4SimHost_Object"));
   return fn ? fn(entry, index) : nullptr;
 }
 std::int32_t Count(const char* entry) {
-  auto fn = reinterpret_cast<CountFn>(dlsym(RTLD_DEFAULT, "S4SimHost_Count"));
+  auto fn = reinterpret_cast<CountFn>(ProgramEntry("S4SimHost_Count"));
   return fn ? fn(entry) : 0;
 }
 }  // namespace

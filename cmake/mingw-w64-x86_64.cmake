@@ -1,0 +1,38 @@
+# Cross build for 64-bit Windows with the MinGW-w64 compilers of Debian
+# (package g++-mingw-w64-x86-64-posix):
+#
+#   cmake -S . -B build-win64 -G Ninja -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-x86_64.cmake
+#
+# The -posix variants are used because the -win32 ones have no std::thread and std::mutex,
+# which GoogleTest and the module need. Programs built here run under Wine (cmake/wine-run.sh),
+# which is also what ctest and the build-time test discovery use to start them.
+set(CMAKE_SYSTEM_NAME Windows)
+set(CMAKE_SYSTEM_PROCESSOR x86_64)
+
+set(S4_MINGW_TRIPLE x86_64-w64-mingw32)
+find_program(CMAKE_C_COMPILER ${S4_MINGW_TRIPLE}-gcc-posix REQUIRED)
+find_program(CMAKE_CXX_COMPILER ${S4_MINGW_TRIPLE}-g++-posix REQUIRED)
+find_program(CMAKE_RC_COMPILER ${S4_MINGW_TRIPLE}-windres)
+find_program(CMAKE_OBJDUMP ${S4_MINGW_TRIPLE}-objdump)
+
+# Look for libraries and headers only in the MinGW tree, never in the build machine's own
+# /usr: a Linux library found there would not link into a Windows program. Programs (code
+# generators, tools) are still looked up on the build machine.
+set(CMAKE_FIND_ROOT_PATH /usr/${S4_MINGW_TRIPLE})
+set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
+set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
+set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
+set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
+# pkg-config would otherwise answer with the build machine's Linux libraries.
+set(ENV{PKG_CONFIG_LIBDIR} "/usr/${S4_MINGW_TRIPLE}/lib/pkgconfig")
+set(ENV{PKG_CONFIG_PATH} "")
+
+# Link the C and C++ runtimes and winpthreads statically, so that the module and the test
+# programs import only DLLs that every Windows system has.
+set(CMAKE_EXE_LINKER_FLAGS_INIT "-static")
+set(CMAKE_SHARED_LINKER_FLAGS_INIT "-static")
+set(CMAKE_MODULE_LINKER_FLAGS_INIT "-static")
+
+# Run the programs built here with Wine: ctest, gtest discovery and custom commands that
+# run a target all go through this.
+set(CMAKE_CROSSCOMPILING_EMULATOR ${CMAKE_CURRENT_LIST_DIR}/wine-run.sh)
