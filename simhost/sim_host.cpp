@@ -103,7 +103,9 @@ void SimHost::Build() {
                        : EqualsIgnoreCase(name, u"EDITVHDL") ? "EditVHDL.DLL"
                                                               : nullptr;
     if (!file) return Variant(false);
-    return Variant(dlopen((std::string(S4_SIM_SYSTEM_DIR) + "/" + file).c_str(), RTLD_NOW) != nullptr);
+    auto lib = LoadedLibrary::Open(std::string(S4_SIM_SYSTEM_DIR) + "/" + file, nullptr);
+    if (lib) lib->Leak();
+    return Variant(lib != nullptr);
   });
 
   clientApi->Answer(id::IDispClientAPI::GetRootFolder, Variant(std::u16string_view(desc_.rootFolder)));
@@ -341,7 +343,7 @@ S4_PROGRAM_EXPORT std::int32_t S4SimHost_Count(const char* entry) {
 // The host program's virtual-file-system entry: `relative` against the folder `base`, written
 // into a buffer of 4096 characters. An absolute `relative` is answered as it is; ".." parts are
 // taken away with the folder before them.
-extern "C" __attribute__((visibility("default"))) void VFSAPI_VFS_ExpandRelativePath(const char16_t* base,
+S4_PROGRAM_EXPORT void VFSAPI_VFS_ExpandRelativePath(const char16_t* base,
                                                                                      const char16_t* relative,
                                                                                      char16_t* result) {
   if (!result) return;
