@@ -6,7 +6,9 @@
 #include "driver/device_stratix4_driver.h"
 
 #if defined(_WIN32)
-#  define S4_EXPORT extern "C" __declspec(dllexport)
+// exports.def names the exports: with dllexport as well, a 32-bit build would also export
+// the stdcall-decorated names ("GetVireoDriverCount@4").
+#  define S4_EXPORT extern "C"
 #else
 #  define S4_EXPORT extern "C" __attribute__((visibility("default")))
 #endif
