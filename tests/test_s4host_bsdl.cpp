@@ -10,31 +10,13 @@
 #include "boundaryscan/bsdl/reader.h"
 #include "boundaryscan/bsdl/validate.h"
 #include "tests/module_fixture.h"
+#include "tests/s4host_runner.h"
 #include "tools/bsdl_urjtag_check.h"
 
-#include <sys/wait.h>
 
 namespace s4::test {
 namespace {
 
-struct CommandRun {
-  int exitCode = -1;
-  std::string output;
-};
-
-CommandRun S4host(const std::string& args) {
-  std::string dir = S4_MODULE_PATH;
-  dir = dir.substr(0, dir.find_last_of('/') + 1);
-  const std::string command = "\"" + dir + "s4host\" --module \"" + std::string(S4_MODULE_PATH) + "\" " + args + " 2>&1";
-  CommandRun r;
-  FILE* p = popen(command.c_str(), "r");
-  if (!p) return r;
-  char buf[4096];
-  for (std::size_t n; (n = fread(buf, 1, sizeof buf, p)) > 0;) r.output.append(buf, n);
-  const int status = pclose(p);
-  r.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-  return r;
-}
 
 const char* const kFiles[] = {
     "EP4SGX70DF29",  "EP4SGX70HF35",  "EP4SGX110DF29", "EP4SGX110FF35", "EP4SGX110HF35", "EP4SGX180DF29",

@@ -7,39 +7,12 @@
 
 #include "tests/host_test_folder.h"
 #include "tests/module_fixture.h"
+#include "tests/s4host_runner.h"
 
-#if defined(_WIN32)
-#  define popen _popen
-#  define pclose _pclose
-#else
-#  include <sys/wait.h>
-#endif
 
 namespace s4::test {
 namespace {
 
-struct CommandRun {
-  int exitCode = -1;
-  std::string output;
-};
-
-CommandRun S4host(const std::string& args) {
-  std::string dir = S4_MODULE_PATH;
-  dir = dir.substr(0, dir.find_last_of('/') + 1);
-  const std::string command = "\"" + dir + "s4host\" " + args + " 2>&1";
-  CommandRun r;
-  FILE* p = popen(command.c_str(), "r");
-  if (!p) return r;
-  char buf[4096];
-  for (std::size_t n; (n = fread(buf, 1, sizeof buf, p)) > 0;) r.output.append(buf, n);
-  const int status = pclose(p);
-#if defined(_WIN32)
-  r.exitCode = status;
-#else
-  r.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-#endif
-  return r;
-}
 
 TEST(S4hostConfig, ShowsWhatTheModuleFinds) {
   TempFolder tmp;
@@ -52,7 +25,7 @@ TEST(S4hostConfig, ShowsWhatTheModuleFinds) {
   const std::string opts = "--host-dir " + tmp.os("host") + " --plugin " + tmp.os("plug") + " --quartus-bin " +
                            tmp.os("q/bin");
 
-  CommandRun r = S4host("config " + opts + " --json");
+  CommandRun r = S4host("config " + opts + " --json", /*passModule=*/false);
   ASSERT_EQ(r.exitCode, 0) << r.output;
   const auto j = nlohmann::json::parse(r.output);
   EXPECT_EQ(j["folders"]["system"]["osPath"], tmp.os("host/System/"));
@@ -79,7 +52,7 @@ TEST(S4hostConfig, ShowsWhatTheModuleFinds) {
   EXPECT_EQ(j["driverVendorTools"]["upToDate"], true);
 
   // The text form; no sibling modules are written into a user's host folder.
-  r = S4host("config " + opts);
+  r = S4host("config " + opts, /*passModule=*/false);
   ASSERT_EQ(r.exitCode, 0) << r.output;
   for (const char* text : {"Device families (77 built in)", "Configuration clock cycles of Stratix4: 200",
                            "Altera   present: yes version: 9.1", "has VireoConfig.ini"})
@@ -88,10 +61,10 @@ TEST(S4hostConfig, ShowsWhatTheModuleFinds) {
 
   // A version that is not listed, then no readme at all: reported, not a crash.
   tmp.Write("host/System/AlteraVersions.Txt", "10.0\n");
-  r = S4host("config " + opts + " --json");
+  r = S4host("config " + opts + " --json", /*passModule=*/false);
   EXPECT_EQ(nlohmann::json::parse(r.output)["vendorTools"][0]["supported"], false);
   std::filesystem::remove(tmp.path() / "q/readme.txt");
-  r = S4host("config " + opts);
+  r = S4host("config " + opts, /*passModule=*/false);
   EXPECT_EQ(r.exitCode, 0);
   EXPECT_NE(r.output.find("Altera   error: cannot open"), std::string::npos) << r.output;
 }

@@ -3,40 +3,12 @@
 #include <string>
 
 #include "tests/module_fixture.h"
+#include "tests/s4host_runner.h"
 
-#if defined(_WIN32)
-#  define popen _popen
-#  define pclose _pclose
-#else
-#  include <sys/wait.h>
-#endif
 
 namespace s4::test {
 namespace {
 
-struct CommandRun {
-  int exitCode = -1;
-  std::string output;  // stdout and stderr
-};
-
-// s4host is built beside the module.
-CommandRun S4host(const std::string& args) {
-  std::string dir = S4_MODULE_PATH;
-  dir = dir.substr(0, dir.find_last_of("/\\") + 1);
-  const std::string command = "\"" + dir + "s4host\" --module \"" + std::string(S4_MODULE_PATH) + "\" " + args + " 2>&1";
-  CommandRun r;
-  FILE* p = popen(command.c_str(), "r");
-  if (!p) return r;
-  char buf[4096];
-  for (std::size_t n; (n = fread(buf, 1, sizeof buf, p)) > 0;) r.output.append(buf, n);
-  const int status = pclose(p);
-#if defined(_WIN32)
-  r.exitCode = status;
-#else
-  r.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-#endif
-  return r;
-}
 
 TEST(S4hostDevices, CommandsAnswerAsANewUserWouldTryThem) {
   struct Case {
