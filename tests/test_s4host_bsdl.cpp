@@ -71,7 +71,7 @@ TEST(S4hostBsdl, DevicesByNameOrKindAndErrors) {
 }
 
 TEST(S4hostBsdl, CheckReportsFindingsAndSyntaxErrorsWithTheirLines) {
-  const std::string dir = std::string(S4_SHARED_DIR) + "/fixtures/bsdl/";
+  const std::string dir = std::string(S4_FIXTURES_DIR) + "/bsdl/";
   const CommandRun sound = S4host("bsdl-check \"" + dir + "EP4CE40F29.bsdl\" \"" + dir + "sctm002.bsm\"");
   EXPECT_EQ(sound.exitCode, 0) << sound.output;
   EXPECT_NE(sound.output.find("EP4CE40F29, "), std::string::npos);

@@ -39,7 +39,7 @@ TEST(BSDLImport, VendorFilesBecomeEntitiesWithWhatTheyDeclare) {
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.file);
-    const bsdl::Description d = bsdl::ReadFile(std::string(S4_SHARED_DIR) + "/fixtures/bsdl/" + c.file);
+    const bsdl::Description d = bsdl::ReadFile(std::string(S4_FIXTURES_DIR) + "/bsdl/" + c.file);
     Owned<TBSDLEntity> owner = ImportEntity(d, Utf8ToUtf16(c.file));
     IDispatch* e = owner->Dispatch();
     EXPECT_EQ(Text(e, E::GetFilename), c.file);
@@ -55,7 +55,7 @@ TEST(BSDLImport, VendorFilesBecomeEntitiesWithWhatTheyDeclare) {
 }
 
 TEST(BSDLImport, APackageOfSeveralCanBeChosen) {
-  const bsdl::Description d = bsdl::ReadFile(std::string(S4_SHARED_DIR) + "/fixtures/bsdl/sctm002.bsm");
+  const bsdl::Description d = bsdl::ReadFile(std::string(S4_FIXTURES_DIR) + "/bsdl/sctm002.bsm");
   Owned<TBSDLEntity> fk = ImportEntity(d, u"sctm002.bsm", "fk");
   EXPECT_EQ(Text(Obj(fk->Dispatch(), E::GetPin_TCK), dispid::ScanPin::GetPinNumber), "23");
   EXPECT_EQ(Int(fk->Dispatch(), E::GetPinCount), 28);  // NC is mapped only in FK
@@ -63,7 +63,7 @@ TEST(BSDLImport, APackageOfSeveralCanBeChosen) {
 }
 
 TEST(BSDLImport, AnInstructionTheFileNeverDefinesShowsAsNoOpcode) {
-  const bsdl::Description d = bsdl::ReadFile(std::string(S4_SHARED_DIR) + "/fixtures/bsdl/SCAN90CP02.bsdl");
+  const bsdl::Description d = bsdl::ReadFile(std::string(S4_FIXTURES_DIR) + "/bsdl/SCAN90CP02.bsdl");
   Owned<TBSDLEntity> owner = ImportEntity(d, u"SCAN90CP02.bsdl");
   std::string bypass;
   for (std::int32_t i = 0; i < Int(owner->Dispatch(), E::GetRegisterAssociationCount); ++i) {

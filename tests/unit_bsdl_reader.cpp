@@ -14,7 +14,7 @@ void PrintTo(const Finding& f, std::ostream* os) { *os << f.line << ": " << f.me
 
 namespace {
 
-std::string Fixture(const std::string& name) { return std::string(S4_SHARED_DIR) + "/fixtures/bsdl/" + name; }
+std::string Fixture(const std::string& name) { return std::string(S4_FIXTURES_DIR) + "/bsdl/" + name; }
 
 // What each vendor file declares, as read off the file by eye.
 struct Declared {

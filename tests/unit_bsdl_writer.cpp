@@ -16,7 +16,7 @@ namespace {
 
 TEST(BSDLWriter, EveryVendorFileRoundTrips) {
   int files = 0;
-  for (const auto& entry : std::filesystem::directory_iterator(std::string(S4_SHARED_DIR) + "/fixtures/bsdl")) {
+  for (const auto& entry : std::filesystem::directory_iterator(std::string(S4_FIXTURES_DIR) + "/bsdl")) {
     if (entry.path().extension() == ".md") continue;
     SCOPED_TRACE(entry.path().filename().string());
     ++files;
@@ -40,7 +40,7 @@ TEST(BSDLWriter, UrjtagAcceptsTheWrittenVendorFiles) {
   if (!bsdl_check::UrjtagAvailable()) GTEST_SKIP() << "UrJTAG not installed (Debian liburjtag-dev and urjtag): independent check skipped";
   const std::filesystem::path dir = std::filesystem::temp_directory_path() / "s4_bsdl_writer_test";
   std::filesystem::create_directories(dir);
-  for (const auto& entry : std::filesystem::directory_iterator(std::string(S4_SHARED_DIR) + "/fixtures/bsdl")) {
+  for (const auto& entry : std::filesystem::directory_iterator(std::string(S4_FIXTURES_DIR) + "/bsdl")) {
     if (entry.path().extension() == ".md") continue;
     SCOPED_TRACE(entry.path().filename().string());
     const Description d = ReadFile(entry.path().string());

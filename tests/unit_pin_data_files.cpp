@@ -16,20 +16,12 @@ std::string DataFile(std::u16string_view name) {
   return std::string(S4_SOURCE_DIR) + "/devicedata/data/" + std::string(name.begin(), name.end()) + ".pins.tsv";
 }
 
-// The shared fixtures lie beside the main checkout; a worktree one level further down finds
-// them one folder higher.
-std::string SharedDir() {
-  for (std::string dir : {std::string(S4_SHARED_DIR), std::string(S4_SOURCE_DIR) + "/../../shared"})
-    if (ReadTextFile(dir + "/fixtures/quartus/SOURCES.md")) return dir;
-  return S4_SHARED_DIR;
-}
-
 const std::vector<BoardAssignments>& Boards() {
   static const std::vector<BoardAssignments> boards = [] {
     std::vector<BoardAssignments> b;
     for (const char* f : {"DE4_Reference_Router.qsf", "MebX_Quartus_Project_DE4_230.qsf",
                           "MebX_Quartus_Project_DE4_530.qsf"}) {
-      auto text = ReadTextFile(SharedDir() + "/fixtures/quartus/" + f);
+      auto text = ReadTextFile(std::string(S4_FIXTURES_DIR) + "/quartus/" + f);
       EXPECT_TRUE(text) << f;
       if (text) b.push_back(ParseBoardAssignments(*text, f));
     }
