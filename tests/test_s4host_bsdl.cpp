@@ -9,6 +9,7 @@
 
 #include "boundaryscan/bsdl/reader.h"
 #include "boundaryscan/bsdl/validate.h"
+#include "tests/host_test_folder.h"
 #include "tests/module_fixture.h"
 #include "tests/s4host_runner.h"
 #include "tools/bsdl_urjtag_check.h"
@@ -31,8 +32,9 @@ const char* const kFiles[] = {
 
 TEST(S4hostBsdl, EveryPackageExportsAFileThatReaderValidatorAndUrjtagAccept) {
   const bool urjtag = bsdl_check::UrjtagAvailable();
-  const std::filesystem::path dir = std::filesystem::temp_directory_path() / "s4host_bsdl_test";
-  std::filesystem::create_directories(dir);
+  // A folder of this run's own: two builds testing at once must not read each other's files.
+  const TempFolder folder;
+  const std::filesystem::path& dir = folder.path();
   for (const char* name : kFiles) {
     SCOPED_TRACE(name);
     const std::filesystem::path out = dir / (std::string(name) + ".bsd");
@@ -47,7 +49,6 @@ TEST(S4hostBsdl, EveryPackageExportsAFileThatReaderValidatorAndUrjtagAccept) {
       EXPECT_EQ(bsdl_check::UrjtagAccepts(out.string()), true);
     }
   }
-  std::filesystem::remove_all(dir);
   if (!urjtag) GTEST_SKIP() << "UrJTAG not installed (Debian liburjtag-dev and urjtag): independent check skipped";
 }
 
@@ -79,13 +80,12 @@ TEST(S4hostBsdl, CheckReportsFindingsAndSyntaxErrorsWithTheirLines) {
   const CommandRun quirk = S4host("bsdl-check \"" + dir + "SCAN90CP02.bsdl\"");
   EXPECT_EQ(quirk.exitCode, 1);
   EXPECT_NE(quirk.output.find("SCAN90CP02.bsdl:157: REGISTER_ACCESS of BYPASS names BYPASS"), std::string::npos) << quirk.output;
-  const std::filesystem::path broken = std::filesystem::temp_directory_path() / "s4host_broken.bsd";
-  { std::ofstream(broken) << "entity X is\n  port (A : sideways bit);\nend X;\n"; }
-  const CommandRun bad = S4host("bsdl-check \"" + broken.string() + "\"");
+  const TempFolder folder;
+  const std::string broken = folder.Write("broken.bsd", "entity X is\n  port (A : sideways bit);\nend X;\n");
+  const CommandRun bad = S4host("bsdl-check \"" + broken + "\"");
   EXPECT_EQ(bad.exitCode, 2);
   EXPECT_NE(bad.output.find(":2: expected a port mode (in, out, inout, buffer or linkage), found \"sideways\""),
             std::string::npos) << bad.output;
-  std::filesystem::remove(broken);
   EXPECT_EQ(S4host("bsdl-check /nonexistent.bsd").exitCode, 3);
 }
 

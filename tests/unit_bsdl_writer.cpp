@@ -6,6 +6,7 @@
 #include "boundaryscan/bsdl/reader.h"
 #include "boundaryscan/bsdl/validate.h"
 #include "boundaryscan/bsdl/writer.h"
+#include "tests/host_test_folder.h"
 #include "tools/bsdl_urjtag_check.h"
 
 #include <algorithm>
@@ -38,8 +39,8 @@ TEST(BSDLWriter, EveryVendorFileRoundTrips) {
 
 TEST(BSDLWriter, UrjtagAcceptsTheWrittenVendorFiles) {
   if (!bsdl_check::UrjtagAvailable()) GTEST_SKIP() << "UrJTAG not installed (Debian liburjtag-dev and urjtag): independent check skipped";
-  const std::filesystem::path dir = std::filesystem::temp_directory_path() / "s4_bsdl_writer_test";
-  std::filesystem::create_directories(dir);
+  const s4::test::TempFolder folder;  // this run's own: builds testing at once do not clash
+  const std::filesystem::path& dir = folder.path();
   for (const auto& entry : std::filesystem::directory_iterator(std::string(S4_FIXTURES_DIR) + "/bsdl")) {
     if (entry.path().extension() == ".md") continue;
     SCOPED_TRACE(entry.path().filename().string());
@@ -54,7 +55,6 @@ TEST(BSDLWriter, UrjtagAcceptsTheWrittenVendorFiles) {
   const std::filesystem::path broken = dir / "broken.bsd";
   std::ofstream(broken, std::ios::binary) << "entity BROKEN is\n  port (TDI : in bit\nend BROKEN;\n";
   EXPECT_EQ(bsdl_check::UrjtagAccepts(broken.string()), false);
-  std::filesystem::remove_all(dir);
 }
 
 TEST(BSDLWriter, QuotesAndRealsSurvive) {
