@@ -3,10 +3,13 @@
 // UrJTAG library.
 #include <benchmark/benchmark.h>
 
+#include <time.h>
+
 #include <fstream>
 #include <sstream>
 
 #include "boundaryscan/bsdl/reader.h"
+#include "boundaryscan/bsdl/validate.h"
 #include "boundaryscan/builtin_entity.h"
 #include "boundaryscan/builtin_records.h"
 #include "driver/device_stratix4_driver.h"
@@ -102,6 +105,78 @@ void BM_UrjtagReadBSDLFile(benchmark::State& state) {
   Label(state, record);
 }
 BENCHMARK(BM_UrjtagReadBSDLFile)->Arg(0)->Arg(1)->Unit(benchmark::kMicrosecond);
+
+// What a user's file costs: read from the file and validated.
+void BM_ReadAndValidateBSDLFile(benchmark::State& state) {
+  const std::size_t record = kRecords[state.range(0)];
+  const std::string path = SourcePath(record);
+  for (auto _ : state) {
+    const bsdl::Description d = bsdl::ReadFile(path);
+    benchmark::DoNotOptimize(bsdl::Validate(d).size());
+  }
+  Label(state, record);
+}
+BENCHMARK(BM_ReadAndValidateBSDLFile)->Arg(0)->Arg(1)->Unit(benchmark::kMicrosecond);
+
+double ThreadSeconds() {
+  timespec t{};
+  clock_gettime(CLOCK_THREAD_CPUTIME_ID, &t);
+  return static_cast<double>(t.tv_sec) + static_cast<double>(t.tv_nsec) * 1e-9;
+}
+
+// Both readers on the same file in every iteration, each timed by the thread's CPU clock, so
+// that the load of the machine falls on both alike: urjtag_over_ours is how many times faster
+// our reader and validator are than UrJTAG's syntax check.
+void BM_OursAgainstUrjtag(benchmark::State& state) {
+  const std::size_t record = kRecords[state.range(0)];
+  if (!bsdl_check::UrjtagAvailable()) {
+    state.SkipWithError("UrJTAG not installed (liburjtag-dev, urjtag)");
+    return;
+  }
+  const std::string path = SourcePath(record);
+  double ours = 0, theirs = 0;
+  for (auto _ : state) {
+    const double t0 = ThreadSeconds();
+    {
+      const bsdl::Description d = bsdl::ReadFile(path);
+      benchmark::DoNotOptimize(bsdl::Validate(d).size());
+    }
+    const double t1 = ThreadSeconds();
+    benchmark::DoNotOptimize(bsdl_check::UrjtagAccepts(path));
+    const double t2 = ThreadSeconds();
+    ours += t1 - t0;
+    theirs += t2 - t1;
+  }
+  Label(state, record);
+  const double n = static_cast<double>(state.iterations());
+  state.counters["ours_ms"] = ours / n * 1e3;
+  state.counters["urjtag_ms"] = theirs / n * 1e3;
+  state.counters["urjtag_over_ours"] = ours > 0 ? theirs / ours : 0;
+}
+BENCHMARK(BM_OursAgainstUrjtag)->Arg(0)->Arg(1)->Unit(benchmark::kMicrosecond);
+
+// A boundary register of N one-cell literals joined by "&", read and validated. The cost must
+// grow in proportion to N: the fitted complexity (the _BigO line) reads "N", or "NlgN" from
+// the validator's sort of the cell numbers. A reader that
+// searched the literals for each item's line, or copied the text per literal, fits N^2.
+void BM_ReadManyLiterals(benchmark::State& state) {
+  const auto n = static_cast<int>(state.range(0));
+  std::string text =
+      "entity MANY is\n  port (TDI, TMS, TCK : in bit; TDO : out bit);\n  use STD_1149_1_2001.all;\n"
+      "  attribute INSTRUCTION_LENGTH of MANY : entity is 2;\n"
+      "  attribute INSTRUCTION_OPCODE of MANY : entity is \"BYPASS (11)\";\n"
+      "  attribute BOUNDARY_LENGTH of MANY : entity is " + std::to_string(n) + ";\n"
+      "  attribute BOUNDARY_REGISTER of MANY : entity is\n";
+  for (int i = 0; i < n; ++i)
+    text += "    \"" + std::to_string(i) + " (BC_1, *, internal, X)" + (i + 1 < n ? ",\" &\n" : "\";\n");
+  text += "end MANY;\n";
+  for (auto _ : state) {
+    const bsdl::Description d = bsdl::Read(text, "many.bsd");
+    benchmark::DoNotOptimize(bsdl::Validate(d).size());
+  }
+  state.SetComplexityN(n);
+}
+BENCHMARK(BM_ReadManyLiterals)->RangeMultiplier(2)->Range(10000, 160000)->Unit(benchmark::kMillisecond)->Complexity();
 
 }  // namespace
 

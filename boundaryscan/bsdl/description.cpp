@@ -13,6 +13,25 @@ bool SameName(std::string_view a, std::string_view b) {
   return true;
 }
 
+std::size_t PortIndex::Hash::operator()(std::string_view s) const {
+  std::size_t h = 14695981039346656037ull;
+  for (char c : s) {
+    if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 32);
+    h = (h ^ static_cast<unsigned char>(c)) * 1099511628211ull;
+  }
+  return h;
+}
+
+PortIndex::PortIndex(const std::vector<Port>& ports) {
+  ports_.reserve(ports.size());
+  for (const Port& p : ports) ports_.emplace(p.name, &p);  // the first of a name stays
+}
+
+const Port* PortIndex::Find(std::string_view name) const {
+  const auto it = ports_.find(name);
+  return it == ports_.end() ? nullptr : it->second;
+}
+
 const Port* Description::FindPort(std::string_view name) const {
   for (const Port& p : ports)
     if (SameName(p.name, name)) return &p;

@@ -9,6 +9,8 @@
 
 #include <cstdint>
 #include <string>
+#include <string_view>
+#include <unordered_map>
 #include <vector>
 
 namespace s4::bsdl {
@@ -28,8 +30,11 @@ struct Port {
   int first = 0, last = 0;
   bool downto = false;
   Line line;
-  // Number of bits: 1 for a scalar port.
-  int Width() const { return isVector ? (first <= last ? last - first : first - last) + 1 : 1; }
+  // Number of bits: 1 for a scalar port. Computed in 64 bits: the range (0 to 2147483647) has
+  // one bit more than an int holds.
+  std::int64_t Width() const {
+    return isVector ? (first <= last ? std::int64_t{last} - first : std::int64_t{first} - last) + 1 : 1;
+  }
   bool operator==(const Port&) const = default;
 };
 
@@ -122,5 +127,23 @@ struct Description {
 
 // Case-insensitive comparison of ASCII names, as VHDL identifiers compare.
 bool SameName(std::string_view a, std::string_view b);
+
+// The ports of a description by name, for callers that look up every cell's or pin's port
+// (FindPort searches the list, and large devices declare thousands of ports). Answers as
+// FindPort does: the first port of the name, letter case ignored. Valid while the ports are.
+class PortIndex {
+ public:
+  explicit PortIndex(const std::vector<Port>& ports);
+  const Port* Find(std::string_view name) const;
+
+ private:
+  struct Hash {
+    std::size_t operator()(std::string_view s) const;
+  };
+  struct Equal {
+    bool operator()(std::string_view a, std::string_view b) const { return SameName(a, b); }
+  };
+  std::unordered_map<std::string_view, const Port*, Hash, Equal> ports_;
+};
 
 }  // namespace s4::bsdl

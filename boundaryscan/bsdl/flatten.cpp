@@ -43,6 +43,15 @@ TDisableResult ResultOf(std::string_view r) {
   return it == names.end() ? eDisableResult_Undefined : it->second;
 }
 
+// The key of bit i of a port's pin list: "NAME" or "NAME(index)", upper case. The index is
+// taken in 64 bits: a list longer than its range (a validation finding) must not overflow.
+std::string BitKey(const Port& p, std::size_t i) {
+  if (!p.isVector) return Upper(p.name);
+  const std::int64_t step = static_cast<std::int64_t>(i);
+  const std::int64_t index = p.downto ? p.first - step : p.first + step;
+  return Upper(p.name + "(" + std::to_string(index) + ")");
+}
+
 TBitValue BitOf(char c) { return c == '0' ? eBit_0 : c == '1' ? eBit_1 : eBit_X; }
 
 }  // namespace
@@ -73,14 +82,12 @@ FlatEntity Flatten(const Description& d, std::string_view package) {
     f.instructionSample = OpcodeValue(s->opcodes.front());
 
   // Package pin of every port bit ("NAME" or "NAME(i)").
+  const PortIndex ports(d.ports);
   std::map<std::string, std::string> pinOf;
   for (const PinMapEntry& e : map->entries) {
-    const Port* p = d.FindPort(e.port);
+    const Port* p = ports.Find(e.port);
     if (!p) continue;
-    for (std::size_t i = 0; i < e.pins.size(); ++i) {
-      const int index = p->isVector ? (p->downto ? p->first - static_cast<int>(i) : p->first + static_cast<int>(i)) : 0;
-      pinOf[Upper(p->isVector ? p->name + "(" + std::to_string(index) + ")" : p->name)] = e.pins[i];
-    }
+    for (std::size_t i = 0; i < e.pins.size(); ++i) pinOf[BitKey(*p, i)] = e.pins[i];
   }
   auto tapPin = [&](const TapSignal& t) {
     auto it = pinOf.find(Upper(t.port));
@@ -120,15 +127,13 @@ FlatEntity Flatten(const Description& d, std::string_view package) {
   for (const auto& [n, c] : cells)
     if (c.port != "*") cellsOfPort[Upper(c.port)].push_back(n);
   for (const PinMapEntry& e : map->entries) {
-    const Port* p = d.FindPort(e.port);
+    const Port* p = ports.Find(e.port);
     if (!p) continue;
     for (std::size_t i = 0; i < e.pins.size(); ++i) {
       FlatPin pin;
       pin.name = p->name;
       pin.number = e.pins[i];
-      const int index = p->isVector ? (p->downto ? p->first - static_cast<int>(i) : p->first + static_cast<int>(i)) : 0;
-      const std::string key = Upper(p->isVector ? p->name + "(" + std::to_string(index) + ")" : p->name);
-      if (auto it = cellsOfPort.find(key); it != cellsOfPort.end()) pin.cells = it->second;
+      if (auto it = cellsOfPort.find(BitKey(*p, i)); it != cellsOfPort.end()) pin.cells = it->second;
       const std::string u = Upper(p->name);
       if (SameName(p->name, d.tck.port)) pin.kind = eScanPinKind_TCK;
       else if (SameName(p->name, d.tdi.port)) pin.kind = eScanPinKind_TDI;

@@ -1,7 +1,7 @@
 #include "boundaryscan/bsdl/validate.h"
 
-#include <cctype>
-#include <map>
+#include <algorithm>
+#include <charconv>
 #include <set>
 
 namespace s4::bsdl {
@@ -13,21 +13,24 @@ std::string Lower(std::string_view s) {
   return l;
 }
 
-bool IsControl(const Cell& c) {
-  const std::string f = Lower(c.function);
-  return f == "control" || f == "controlr";
-}
+bool IsControl(const Cell& c) { return SameName(c.function, "control") || SameName(c.function, "controlr"); }
 
 // A cell listed twice is a merged cell when one entry observes (input, clock, observe_only)
 // and the other drives or controls; any other repeat is an error.
 bool Observes(const Cell& c) {
-  const std::string f = Lower(c.function);
-  return f == "input" || f == "clock" || f == "observe_only";
+  return SameName(c.function, "input") || SameName(c.function, "clock") || SameName(c.function, "observe_only");
 }
+
+// An open-collector or open-drain output has no driver enable of its own: one of the two data
+// values turns the driver off. IEEE 1149.1 describes such a two-state output by letting its
+// OUTPUT2 cell name itself as its control cell, with the disable value being the data value
+// that turns the driver off and the disable result what the pin then shows (typically a pull
+// or weak level). No other kind of cell may name itself.
+bool ControlsItself(const Cell& c) { return c.control == c.number && SameName(c.function, "output2"); }
 
 class Checker {
  public:
-  explicit Checker(const Description& d) : d_(d) {}
+  explicit Checker(const Description& d) : d_(d), ports_(d.ports) {}
 
   std::vector<Finding> Run() {
     CheckInstructions();
@@ -84,7 +87,7 @@ class Checker {
     for (const auto& [tap, name] : taps) {
       if (tap->port.empty()) {
         if (tap != &d_.trst) Add(d_.entityLine, std::string(name) + " is missing");
-      } else if (!d_.FindPort(tap->port)) {
+      } else if (!ports_.Find(tap->port)) {
         Add(tap->line, std::string(name) + " names " + tap->port + ", which is not in the port list");
       }
     }
@@ -94,60 +97,82 @@ class Checker {
   void CheckCellPort(const Cell& c) {
     if (c.port == "*") return;
     const std::size_t paren = c.port.find('(');
-    const std::string base = c.port.substr(0, paren);
-    const Port* p = d_.FindPort(base);
+    const std::string_view base = std::string_view(c.port).substr(0, paren);
+    const Port* p = ports_.Find(base);
     if (!p) {
       Add(c.line, "cell " + std::to_string(c.number) + " names the port " + c.port + ", which is not in the port list");
       return;
     }
     if (paren == std::string::npos) {
-      if (p->isVector) Add(c.line, "cell " + std::to_string(c.number) + " names the vector " + base + " without an index");
+      if (p->isVector)
+        Add(c.line, "cell " + std::to_string(c.number) + " names the vector " + std::string(base) + " without an index");
       return;
     }
-    const int index = std::stoi(c.port.substr(paren + 1));
+    long long index = -1;
+    std::from_chars(c.port.data() + paren + 1, c.port.data() + c.port.size(), index);
     const int lo = std::min(p->first, p->last), hi = std::max(p->first, p->last);
     if (!p->isVector || index < lo || index > hi)
-      Add(c.line, "cell " + std::to_string(c.number) + " names " + c.port + ", outside the range of the port " + base);
+      Add(c.line, "cell " + std::to_string(c.number) + " names " + c.port + ", outside the range of the port " +
+                      std::string(base));
   }
 
   void CheckCells() {
     const int n = d_.boundaryLength;
     if (n < 0) Add(d_.boundaryLengthLine, "BOUNDARY_LENGTH is missing");
-    std::map<int, std::vector<const Cell*>> byNumber;
-    for (const Cell& c : d_.cells) {
-      auto& entries = byNumber[c.number];
-      if (!entries.empty()) {
-        const Cell& first = *entries.front();
-        const bool merged = entries.size() == 1 && first.cell == c.cell && Observes(first) != Observes(c);
+    const std::vector<Cell>& cells = d_.cells;
+    // The entries of each cell number, in the order of the file: entry indexes sorted by
+    // (number, index), so that the entries of one number stand together.
+    std::vector<std::uint32_t> order(cells.size());
+    for (std::size_t i = 0; i < cells.size(); ++i) order[i] = static_cast<std::uint32_t>(i);
+    std::sort(order.begin(), order.end(), [&](std::uint32_t a, std::uint32_t b) {
+      return cells[a].number != cells[b].number ? cells[a].number < cells[b].number : a < b;
+    });
+    std::vector<std::uint32_t> firstOf(cells.size());  // the first entry of the entry's number
+    std::vector<std::uint32_t> rank(cells.size());     // 0 for the first entry, 1 for the next ...
+    std::size_t distinct = 0;
+    for (std::size_t k = 0; k < order.size(); ++k) {
+      const bool fresh = k == 0 || cells[order[k]].number != cells[order[k - 1]].number;
+      if (fresh) ++distinct;
+      firstOf[order[k]] = fresh ? order[k] : firstOf[order[k - 1]];
+      rank[order[k]] = fresh ? 0 : rank[order[k - 1]] + 1;
+    }
+    for (std::size_t i = 0; i < cells.size(); ++i) {
+      const Cell& c = cells[i];
+      if (rank[i] > 0) {
+        const Cell& first = cells[firstOf[i]];
+        const bool merged = rank[i] == 1 && first.cell == c.cell && Observes(first) != Observes(c);
         if (!merged)
           Add(c.line, "cell " + std::to_string(c.number) + " is listed again (first on line " +
                           std::to_string(first.line.value) + ")");
       }
-      entries.push_back(&c);
       if (n >= 0 && c.number >= n)
         Add(c.line, "cell " + std::to_string(c.number) + " is beyond BOUNDARY_LENGTH " + std::to_string(n));
       CheckCellPort(c);
     }
     if (n >= 0) {
-      if (static_cast<int>(byNumber.size()) != n)
-        Add(d_.cellsLine, "BOUNDARY_REGISTER has " + std::to_string(byNumber.size()) + " cells but BOUNDARY_LENGTH is " +
+      if (distinct != static_cast<std::size_t>(n))
+        Add(d_.cellsLine, "BOUNDARY_REGISTER has " + std::to_string(distinct) + " cells but BOUNDARY_LENGTH is " +
                               std::to_string(n));
-      for (int i = 0; i < n; ++i)
-        if (!byNumber.count(i)) {
-          Add(d_.cellsLine, "cell " + std::to_string(i) + " is missing from BOUNDARY_REGISTER");
-          break;  // one gap is enough to show; the count above says how many
-        }
+      // The first number below the length that has no entry (numbers are never negative).
+      int expected = 0;
+      for (std::size_t k = 0; k < order.size() && expected < n; ++k) {
+        const int number = cells[order[k]].number;
+        if (number == expected) ++expected;
+        else if (number > expected) break;
+      }
+      if (expected < n) Add(d_.cellsLine, "cell " + std::to_string(expected) + " is missing from BOUNDARY_REGISTER");
     }
-    for (const Cell& c : d_.cells) {
-      if (c.control < 0) continue;
-      auto it = byNumber.find(c.control);
-      if (it == byNumber.end()) {
+    for (const Cell& c : cells) {
+      if (c.control < 0 || ControlsItself(c)) continue;
+      auto at = std::lower_bound(order.begin(), order.end(), c.control,
+                                 [&](std::uint32_t e, int number) { return cells[e].number < number; });
+      if (at == order.end() || cells[*at].number != c.control) {
         Add(c.line, "cell " + std::to_string(c.number) + " names the control cell " + std::to_string(c.control) +
                         ", which does not exist");
         continue;
       }
       bool isControl = false;
-      for (const Cell* e : it->second) isControl = isControl || IsControl(*e);
+      for (; at != order.end() && cells[*at].number == c.control; ++at) isControl = isControl || IsControl(cells[*at]);
       if (!isControl)
         Add(c.line, "cell " + std::to_string(c.number) + " names the control cell " + std::to_string(c.control) +
                         ", which is not a control cell");
@@ -157,10 +182,10 @@ class Checker {
   void CheckPinMaps() {
     for (const PinMap& m : d_.pinMaps)
       for (const PinMapEntry& e : m.entries) {
-        const Port* p = d_.FindPort(e.port);
+        const Port* p = ports_.Find(e.port);
         if (!p) {
           Add(e.line, "pin map " + m.name + " names the port " + e.port + ", which is not in the port list");
-        } else if (static_cast<int>(e.pins.size()) != p->Width()) {
+        } else if (static_cast<std::int64_t>(e.pins.size()) != p->Width()) {
           Add(e.line, "pin map " + m.name + " gives " + std::to_string(e.pins.size()) + " pin(s) for " + e.port +
                           ", which has " + std::to_string(p->Width()));
         }
@@ -170,6 +195,7 @@ class Checker {
   }
 
   const Description& d_;
+  const PortIndex ports_;
   std::vector<Finding> out_;
 };
 
