@@ -167,6 +167,14 @@ TEST(BSDLValidator, BrokenVariantsGiveTheirFindingOnTheirLine) {
       {"B(1), input", "B(2), input", {{28, "cell 4 names B(2), outside the range of the port B"}}},
       {"output3, X, 1, 1, Z", "output3, X, 0, 1, Z", {{26, "cell 2 names the control cell 0, which is not a control cell"}}},
       {"output3, X, 1, 1, Z", "output3, X, 9, 1, Z", {{26, "cell 2 names the control cell 9, which does not exist"}}},
+      // An open-drain output: its OUTPUT2 cell is its own control cell. Any other cell that
+      // names itself is still wrong.
+      {"output3, X, 1, 1, Z", "output2, X, 2, 1, WEAK1", {}},
+      {"output3, X, 1, 1, Z", "OUTPUT2, X, 2, 1, PULL1", {}},
+      {"output3, X, 1, 1, Z", "output3, X, 2, 1, Z", {{26, "cell 2 names the control cell 2, which is not a control cell"}}},
+      {"\"1 (BC_1, *, control, 1)", "\"1 (BC_1, *, internal, 1, 1, 1, Z)",
+       {{25, "cell 1 names the control cell 1, which is not a control cell"},
+        {26, "cell 2 names the control cell 1, which is not a control cell"}}},
       {"\"A:5, B:(6,7)", "\"Q:5, B:(6,7)", {{9, "pin map PKG names the port Q, which is not in the port list"}}},
       {"B:(6,7)", "B:(6)", {{9, "pin map PKG gives 1 pin(s) for B, which has 2"}}},
       {"& \"1\";", "& \"0\";", {{19, "IDCODE_REGISTER must end in 1 (its least significant bit)"}}},
@@ -203,6 +211,17 @@ TEST(BSDLReader, SyntaxErrorsNameTheFileTheLineAndWhatWasExpected) {
       {"(10.0e6, BOTH)", "(10.0e6, HIGH)", 13, "expected the TCK halt state (LOW or BOTH), found \"HIGH\""},
       {"\"XX01\";", "\"XX01;", 18, "expected the closing '\"' of a string on the same line"},
       {"entity is 5;", "entity is 5", 23, "expected ';' at the end of the attribute BOUNDARY_LENGTH, found \"attribute\""},
+      // Numbers a description cannot hold: an infinite or vanishing frequency, a vector wider
+      // than any package (its width overflowed an int).
+      {"(10.0e6, BOTH)", "(1e999, BOTH)", 13, "expected the maximum TCK frequency (a number a double can hold), found \"1e999\""},
+      {"(10.0e6, BOTH)", "(1.0e-999, BOTH)", 13,
+       "expected the maximum TCK frequency (a number a double can hold), found \"1.0e-999\""},
+      {"bit_vector(0 to 1)", "bit_vector(0 to 2147483647)", 4,
+       "the vector range (0 to 2147483647) is wider than 1048576 bits"},
+      {"bit_vector(1 to 2)", "bit_vector(2147483647 downto 0)", 4,
+       "the vector range (2147483647 downto 0) is wider than 1048576 bits"},
+      {"bit_vector(0 to 1)", "bit_vector(0 to 99999999999)", 4,
+       "expected the last index of the vector (a whole number), found \"99999999999\""},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.to);
@@ -229,6 +248,61 @@ TEST(BSDLReader, CommentsUnknownAttributesAndLetterCaseDoNotMatter) {
   EXPECT_EQ(d.cells.size(), 5u);
   EXPECT_EQ(d.cells[1].function, "CONTROL");
   EXPECT_EQ(Validate(d), std::vector<Finding>{});
+}
+
+TEST(BSDLReader, ItemsRunOnFromOneLiteralIntoTheNext) {
+  // Literals join into one text: a word or a list may be cut anywhere, and each item keeps the
+  // line of the literal it starts in.
+  const std::string text =
+      Replace(Replace(kSmall, "\"2 (BC_1, A, output3, X, 1, 1, Z), \" &\n", "\"2 (BC_1, A, out\" & \"put3, X, 1, \" &\n\"1, Z), \" &\n"),
+              "\"A:5, B:(6,7)", "\"A:5, B:(6\" & \"\" & \",7)");
+  const Description d = Read(text, "small.bsd");
+  EXPECT_EQ(d.cells.at(2).function, "output3");
+  EXPECT_EQ(d.cells.at(2).disableResult, "Z");
+  EXPECT_EQ(d.cells.at(2).line.value, 26);
+  EXPECT_EQ(d.cells.at(3).line.value, 28);
+  EXPECT_EQ(d.pinMaps.at(0).entries.at(5).pins, (std::vector<std::string>{"6", "7"}));
+  EXPECT_EQ(Validate(d), std::vector<Finding>{});
+}
+
+TEST(BSDLReader, EveryCellOfALongRegisterHasTheLineOfItsLiteral) {
+  // One literal per line, and a few lines with two cells, over a register of thousands.
+  const int n = 5000;
+  std::string text =
+      "entity LONG is\n  port (TDI, TMS, TCK : in bit; TDO : out bit);\n"
+      "  attribute BOUNDARY_REGISTER of LONG : entity is\n";  // the cells start on line 4
+  std::vector<int> expected;
+  int line = 4;
+  for (int i = 0; i < n; ++i) {
+    const bool pair = i % 1000 == 7 && i + 1 < n;
+    text += "    \"" + std::to_string(i) + " (BC_1, *, internal, X), ";
+    expected.push_back(line);
+    if (pair) {
+      text += std::to_string(++i) + " (BC_1, *, internal, X), ";
+      expected.push_back(line);
+    }
+    text += i + 1 < n ? "\" &\n" : "\";\n";
+    ++line;
+  }
+  text.replace(text.rfind(", \";"), 4, "\";");
+  text += "end LONG;\n";
+  const Description d = Read(text, "long.bsd");
+  ASSERT_EQ(d.cells.size(), static_cast<std::size_t>(n));
+  for (int i = 0; i < n; ++i) ASSERT_EQ(d.cells[static_cast<std::size_t>(i)].line.value, expected[static_cast<std::size_t>(i)]) << i;
+}
+
+TEST(BSDLValidator, AnOpenDrainOutputMayBeItsOwnControlCell) {
+  // The fixture's ALERT_N is driven only low: cell 4 (OUTPUT2) names itself as its control
+  // cell. The same self-reference on an OUTPUT3 cell stays a finding, on the cell's line.
+  const Description d = ReadFile(Fixture("OPEN_DRAIN.bsd"));
+  ASSERT_EQ(d.cells.size(), 5u);
+  EXPECT_EQ(d.cells[4].control, 4);
+  EXPECT_EQ(d.cells[4].disableResult, "PULL1");
+  EXPECT_EQ(Validate(d), std::vector<Finding>{});
+  std::ifstream f(Fixture("OPEN_DRAIN.bsd"), std::ios::binary);
+  const std::string text((std::istreambuf_iterator<char>(f)), std::istreambuf_iterator<char>());
+  const Description three = Read(Replace(text, "output2, 1, 4", "output3, 1, 4"), "open_drain.bsd");
+  EXPECT_EQ(Validate(three), (std::vector<Finding>{{45, "cell 4 names the control cell 4, which is not a control cell"}}));
 }
 
 TEST(BSDLReader, DamagedTextGivesAParseErrorNeverACrash) {

@@ -10,7 +10,9 @@
 #include "tools/bsdl_urjtag_check.h"
 
 #include <algorithm>
+#include <cmath>
 #include <fstream>
+#include <stdexcept>
 
 namespace s4::bsdl {
 namespace {
@@ -34,7 +36,7 @@ TEST(BSDLWriter, EveryVendorFileRoundTrips) {
     // Writing is deterministic and a fixed point.
     EXPECT_EQ(Write(again, "written back\nby the round-trip test"), text);
   }
-  EXPECT_EQ(files, 7);
+  EXPECT_EQ(files, 8);
 }
 
 TEST(BSDLWriter, UrjtagAcceptsTheWrittenVendorFiles) {
@@ -63,12 +65,31 @@ TEST(BSDLWriter, QuotesAndRealsSurvive) {
   d.designWarning = "say \"hello\"; then stop";
   d.tck.port = "TCK";
   d.ports.push_back({"TCK", PortMode::In, false, 0, 0, false, {}});
-  for (double hz : {10e6, 8e6, 12.5e6, 33.333333e6, 1.0}) {
+  for (double hz : {10e6, 8e6, 12.5e6, 33.333333e6, 1.0, 0.0, 1.7976931348623157e308, 2.2250738585072014e-308}) {
     d.tckMaxFrequency = hz;
     const Description again = Read(Write(d), "q.bsd");
     EXPECT_EQ(again.tckMaxFrequency, hz);
     EXPECT_EQ(again.designWarning, d.designWarning);
   }
+}
+
+TEST(BSDLWriter, RefusesWhatTheReaderWouldRefuse) {
+  // A description made by a program, not read from a file, can hold values no BSDL file can:
+  // writing them would give a file that does not read back.
+  Description d;
+  d.entity = "Q";
+  d.tck.port = "TCK";
+  d.ports.push_back({"TCK", PortMode::In, false, 0, 0, false, {}});
+  for (double hz : {HUGE_VAL, -HUGE_VAL, std::nan(""), -1.0, -0.0, 4.9406564584124654e-324}) {
+    SCOPED_TRACE(hz);
+    d.tckMaxFrequency = hz;
+    EXPECT_THROW(Write(d), std::invalid_argument);
+  }
+  d.tckMaxFrequency = 1e6;
+  d.ports.push_back({"WIDE", PortMode::In, true, 0, 2147483647, false, {}});
+  EXPECT_THROW(Write(d), std::invalid_argument);
+  d.ports.back().last = 7;
+  EXPECT_EQ(Read(Write(d), "q.bsd").ports.back().Width(), 8);
 }
 
 }  // namespace

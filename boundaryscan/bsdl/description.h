@@ -23,6 +23,10 @@ struct Line {
 
 enum class PortMode { In, Out, InOut, Buffer, Linkage };
 
+// The widest vector port a description may have. Packages have some thousands of pins; a wider
+// range is a damaged or hostile file, and the reader refuses it.
+constexpr std::int64_t kMaxPortWidth = 1 << 20;
+
 struct Port {
   std::string name;
   PortMode mode = PortMode::In;

@@ -83,11 +83,6 @@ std::string ContextText(const F& f) {
   return f();
 }
 
-// The widest vector port the reader accepts. Packages have some thousands of pins; a range
-// beyond this is a damaged or hostile file, and its width would not fit the arithmetic of
-// the later steps.
-constexpr long long kMaxPortWidth = 1 << 20;
-
 // The file as tokens, one at a time; comments ("--" to the end of the line) and white space
 // dropped. Tokens are made as the parser asks for them, so that no list of every token of a
 // large file is ever built.
@@ -453,8 +448,7 @@ class Parser {
         proto.downto = SameName(d, "DOWNTO");
         proto.last = ExpectInteger("the last index of the vector");
         ExpectPunct(")", "after the vector range");
-        const long long width = static_cast<long long>(proto.last) - proto.first;
-        if (width >= kMaxPortWidth || -width >= kMaxPortWidth)
+        if (proto.Width() > kMaxPortWidth)
           Fail(open, "the vector range (" + std::to_string(proto.first) + (proto.downto ? " downto " : " to ") +
                          std::to_string(proto.last) + ") is wider than " + std::to_string(kMaxPortWidth) + " bits");
       } else if (!SameName(type, "BIT")) {

@@ -1,8 +1,10 @@
 #include "boundaryscan/bsdl/writer.h"
 
+#include <cfloat>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <stdexcept>
 #include <vector>
 
 namespace s4::bsdl {
@@ -91,6 +93,15 @@ std::vector<std::string> Chunks(std::string_view s, std::size_t width) {
 }  // namespace
 
 std::string Write(const Description& d, std::string_view header) {
+  // What the reader refuses is never written: a file that cannot be read back is no description.
+  const double hz = d.tckMaxFrequency;
+  if (!d.tck.port.empty() && (!std::isfinite(hz) || std::signbit(hz) || (hz != 0 && hz < DBL_MIN)))
+    throw std::invalid_argument(d.entity + ": the TCK frequency " + std::to_string(hz) +
+                                " cannot be written as a BSDL number (finite, not negative, not subnormal)");
+  for (const Port& p : d.ports)
+    if (p.isVector && (p.first < 0 || p.last < 0 || p.Width() > kMaxPortWidth))
+      throw std::invalid_argument(d.entity + ": the port " + p.name + " has a range the reader refuses (" +
+                                  std::to_string(p.first) + " to " + std::to_string(p.last) + ")");
   Out o(d.entity);
   if (!header.empty()) {
     std::size_t b = 0;
