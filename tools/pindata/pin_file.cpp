@@ -56,8 +56,23 @@ bool ParseStandards(std::string_view s, StandardSet& out, std::string& bad) {
   return true;
 }
 
+// Every CR before the LF goes: a comment or value that ended in one could not be written
+// back (the writer ends its lines in LF alone), so it must not be read either.
 std::string_view TrimCR(std::string_view line) {
-  return !line.empty() && line.back() == '\r' ? line.substr(0, line.size() - 1) : line;
+  while (!line.empty() && line.back() == '\r') line.remove_suffix(1);
+  return line;
+}
+
+// The key of a header line body ("pin-set: X" -> "pin-set"), empty when there is none.
+std::string_view HeaderKey(std::string_view body) {
+  const auto colon = body.find(": ");
+  return colon == std::string_view::npos ? std::string_view() : body.substr(0, colon);
+}
+
+// A comment that would be taken for a header line if it stood before the column header.
+bool ReadsAsHeaderKey(std::string_view body) {
+  const std::string_view key = HeaderKey(body);
+  return key == "format" || key == "pin-set" || key == "provenance";
 }
 
 }  // namespace
@@ -112,9 +127,8 @@ PinFile ParsePinFile(std::string_view text, const std::string& fileName, std::ve
     if (line[0] == '#') {
       std::string_view body = line.substr(1);
       if (!body.empty() && body[0] == ' ') body.remove_prefix(1);
-      const auto colon = body.find(": ");
-      const std::string_view key = colon == std::string_view::npos ? std::string_view() : body.substr(0, colon);
-      const std::string_view value = colon == std::string_view::npos ? std::string_view() : body.substr(colon + 2);
+      const std::string_view key = HeaderKey(body);
+      const std::string_view value = key.empty() ? std::string_view() : body.substr(key.size() + 2);
       if (sawColumns) {
         file.Comments.emplace_back(body);
       } else if (key == "format") {
@@ -168,14 +182,33 @@ std::string WritePinFile(const PinFile& file) {
   s += "# format: s4-pins " + std::to_string(kFormatVersion) + "\n";
   s += "# pin-set: " + file.PinSet + "\n";
   s += "# provenance: " + file.Provenance + "\n";
-  for (const auto& c : file.Comments) s += "# " + c + "\n";
+  // Comments stand before the column header up to the first one that reads like a header
+  // line ("pin-set: ..."); that one and the rest follow the column header, where the reader
+  // keeps them as comments. So the header written is the file's own, and the comments come
+  // back as they were, in their order.
+  std::size_t before = 0;
+  while (before < file.Comments.size() && !ReadsAsHeaderKey(file.Comments[before])) ++before;
+  for (std::size_t i = 0; i < before; ++i) s += "# " + file.Comments[i] + "\n";
   s += kColumnHeader;
   s += '\n';
+  for (std::size_t i = before; i < file.Comments.size(); ++i) s += "# " + file.Comments[i] + "\n";
   for (const Pin& p : file.Pins) {
     s += p.PinNumber + '\t' + p.Bank + '\t' + p.DiffId + '\t' + p.ClkDiffId + '\t' + FlagsToText(p.Options) + '\t' +
          StandardsToText(p.Standards) + '\n';
   }
   return s;
+}
+
+bool SameContent(const PinFile& a, const PinFile& b) {
+  if (a.PinSet != b.PinSet || a.Provenance != b.Provenance || a.Comments != b.Comments || a.Pins.size() != b.Pins.size())
+    return false;
+  for (std::size_t i = 0; i < a.Pins.size(); ++i) {
+    const Pin &p = a.Pins[i], &q = b.Pins[i];
+    if (p.PinNumber != q.PinNumber || p.Bank != q.Bank || p.DiffId != q.DiffId || p.ClkDiffId != q.ClkDiffId ||
+        p.Options != q.Options || !(p.Standards == q.Standards))
+      return false;
+  }
+  return true;
 }
 
 }  // namespace s4::pindata

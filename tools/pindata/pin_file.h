@@ -63,8 +63,12 @@ struct Diagnostic {
 // could be read are returned all the same so that further checks can run.
 PinFile ParsePinFile(std::string_view text, const std::string& fileName, std::vector<Diagnostic>& diagnostics);
 
-// Writes a pin file in the canonical form that ParsePinFile reads.
+// Writes a pin file in the canonical form that ParsePinFile reads: what a file read as is
+// written so that it reads back as the same header, comments and pins.
 std::string WritePinFile(const PinFile& file);
+
+// Same header values, comments and pins (the lines they were read from aside).
+bool SameContent(const PinFile& a, const PinFile& b);
 
 std::string FlagsToText(std::uint16_t options);
 std::string StandardsToText(const StandardSet& s);

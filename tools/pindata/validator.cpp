@@ -1,7 +1,6 @@
 #include "tools/pindata/validator.h"
 
 #include <map>
-#include <regex>
 #include <set>
 
 #include "tools/pindata/ball_grid.h"
@@ -40,33 +39,73 @@ struct PairMembers {
   std::uint16_t kinds = 0;
 };
 
+// The blanks of a .qsf line (what a regular expression's \\s stands for).
+bool IsBlank(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '\v' || c == '\f'; }
+
+// A line of a .qsf project cut into its words by plain scanning: a project's values can be
+// tens of kilobytes long, so no backtracking matcher (whose recursion grows with the token)
+// touches them. A word that starts with a double quote runs to the next double quote, blanks
+// included, when one follows (quotes kept); otherwise to the next blank.
+std::vector<std::string_view> QsfWords(std::string_view line) {
+  std::vector<std::string_view> words;
+  std::size_t i = 0;
+  while (i < line.size()) {
+    while (i < line.size() && IsBlank(line[i])) ++i;
+    if (i >= line.size()) break;
+    std::size_t end = i;
+    if (line[i] == '"') {
+      const std::size_t close = line.find('"', i + 1);
+      if (close != std::string_view::npos && (close + 1 == line.size() || IsBlank(line[close + 1]))) end = close + 1;
+    }
+    if (end == i)
+      while (end < line.size() && !IsBlank(line[end])) ++end;
+    words.push_back(line.substr(i, end - i));
+    i = end;
+  }
+  return words;
+}
+
+// "PIN_" followed by a ball name (capital letters, then digits); the ball, or empty.
+std::string_view LocationBall(std::string_view word) {
+  if (word.substr(0, 4) != "PIN_") return {};
+  const std::string_view ball = word.substr(4);
+  std::size_t i = 0;
+  while (i < ball.size() && ball[i] >= 'A' && ball[i] <= 'Z') ++i;
+  const std::size_t letters = i;
+  while (i < ball.size() && ball[i] >= '0' && ball[i] <= '9') ++i;
+  return letters > 0 && i > letters && i == ball.size() ? ball : std::string_view();
+}
+
 }  // namespace
 
 BoardAssignments ParseBoardAssignments(std::string_view text, const std::string& source) {
   BoardAssignments board;
   board.Source = source;
-  static const std::regex device(R"(^\s*set_global_assignment\s+-name\s+DEVICE\s+(\S+))");
-  static const std::regex location(R"(^\s*set_location_assignment\s+PIN_([A-Z]+[0-9]+)\s+-to\s+(\S+))");
-  static const std::regex standard(
-      R"(^\s*set_instance_assignment\s+-name\s+IO_STANDARD\s+("[^"]*"|\S+)\s+-to\s+(\S+))");
   std::map<std::string, std::string> standards;
   std::vector<std::pair<std::string, std::string>> locations;
   std::size_t start = 0;
   while (start <= text.size()) {
     std::size_t end = text.find('\n', start);
     if (end == std::string_view::npos) end = text.size();
-    std::string line(text.substr(start, end - start));
+    const std::string_view line = text.substr(start, end - start);
     start = end + 1;
-    if (!line.empty() && line.back() == '\r') line.pop_back();
-    const auto first = line.find_first_not_of(" \t");
-    if (first == std::string::npos || line[first] == '#') continue;
-    std::smatch m;
-    if (std::regex_search(line, m, device)) board.Device = m[1];
-    else if (std::regex_search(line, m, location)) locations.emplace_back(m[1], m[2]);
-    else if (std::regex_search(line, m, standard)) {
-      std::string s = m[1];
-      if (s.size() >= 2 && s.front() == '"') s = s.substr(1, s.size() - 2);
-      standards[m[2]] = s;
+    const std::vector<std::string_view> w = QsfWords(line);
+    if (w.empty() || w[0].front() == '#') continue;
+    // set_global_assignment -name DEVICE <device>
+    if (w.size() >= 4 && w[0] == "set_global_assignment" && w[1] == "-name" && w[2] == "DEVICE") {
+      board.Device = w[3];
+    } else if (w.size() >= 4 && w[0] == "set_location_assignment" && !LocationBall(w[1]).empty() && w[2] == "-to") {
+      // set_location_assignment PIN_<ball> -to <signal>
+      locations.emplace_back(LocationBall(w[1]), w[3]);
+    } else if (w.size() >= 6 && w[0] == "set_instance_assignment" && w[1] == "-name" && w[2] == "IO_STANDARD" &&
+               w[4] == "-to") {
+      // set_instance_assignment -name IO_STANDARD <standard or "quoted standard"> -to <signal>
+      // A quote without its end is no standard at all (not a standard named by the rest).
+      std::string_view s = w[3];
+      const bool quoted = s.front() == '"';
+      if (quoted && (s.size() < 2 || s.back() != '"')) continue;
+      if (quoted) s = s.substr(1, s.size() - 2);
+      standards[std::string(w[5])] = s;
     }
   }
   for (auto& [ball, signal] : locations) {

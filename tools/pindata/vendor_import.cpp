@@ -2,7 +2,7 @@
 
 #include <algorithm>
 #include <map>
-#include <regex>
+#include <optional>
 
 namespace s4::pindata {
 namespace {
@@ -47,12 +47,44 @@ std::vector<std::string> Names(const std::string& cell) {
   return names;
 }
 
+bool StartsWithIgnoreCase(std::string_view s, std::string_view prefix) {
+  return s.size() >= prefix.size() && Lower(std::string(s.substr(0, prefix.size()))) == Lower(std::string(prefix));
+}
+
+// A pair member's name: prefix, an id of letters, digits and "_", and "p" or "n" at the end
+// (letter case ignored). Plain scanning: vendor tables can hold very long cells, and a
+// backtracking matcher's recursion would grow with them.
+struct PairName {
+  std::string prefix;  // as written in the name
+  std::string id;
+  bool positive = false;
+};
+std::optional<PairName> MatchPairName(std::string_view name, std::initializer_list<std::string_view> prefixes) {
+  for (std::string_view prefix : prefixes) {
+    if (!StartsWithIgnoreCase(name, prefix) || name.size() < prefix.size() + 2) continue;
+    const char last = name.back();
+    if (last != 'p' && last != 'P' && last != 'n' && last != 'N') continue;
+    const std::string_view id = name.substr(prefix.size(), name.size() - prefix.size() - 1);
+    const bool word = std::all_of(id.begin(), id.end(), [](char c) {
+      return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || c == '_';
+    });
+    if (!word) continue;
+    return PairName{std::string(name.substr(0, prefix.size())), std::string(id), last == 'p' || last == 'P'};
+  }
+  return std::nullopt;
+}
+
+// RX/TX direction flag of a prefix such as "DIFFIO_RX_" or "GXB_TX_".
+std::uint16_t DirectionOf(const std::string& prefix) {
+  const std::string p = Lower(prefix);
+  if (p.find("_rx") != std::string::npos) return kRxDiff;
+  if (p.find("_tx") != std::string::npos) return kTxDiff;
+  return 0;
+}
+
 }  // namespace
 
 Pin PinFromRow(const VendorRow& row, const StandardSet& setStandards, bool banks) {
-  static const std::regex diffio(R"(^(DIFFIO_(RX|TX)_|DIFFIN_|DIFFOUT_)([A-Za-z0-9_]+?)([pn])$)", std::regex::icase);
-  static const std::regex gxb(R"(^((GXB_(RX|TX)|REFCLK)_[A-Za-z0-9_]+?)([pn])$)", std::regex::icase);
-  static const std::regex clk(R"(^CLK([A-Za-z0-9_]+?)([pn])$)", std::regex::icase);
   Pin p;
   p.PinNumber = row.Ball;
   std::vector<std::string> all = Names(row.Function);
@@ -67,24 +99,18 @@ Pin PinFromRow(const VendorRow& row, const StandardSet& setStandards, bool banks
   }();
   bool io = mainUpper.rfind("IO", 0) == 0, clockInput = false;
   for (const std::string& name : all) {
-    std::smatch m;
-    if (std::regex_match(name, m, diffio)) {
+    if (auto m = MatchPairName(name, {"DIFFIO_RX_", "DIFFIO_TX_", "DIFFIN_", "DIFFOUT_"})) {
       io = true;
-      const bool positive = Lower(m[4]) == "p";
-      p.Options |= positive ? kDiffP : kDiffN;
-      const std::string dir = Lower(m[2]);
-      if (dir == "rx") p.Options |= kRxDiff;
-      if (dir == "tx") p.Options |= kTxDiff;
-      p.DiffId = m[3];
-    } else if (std::regex_match(name, m, gxb)) {
-      p.Options |= Lower(m[4]) == "p" ? kHDiffP : kHDiffN;
-      const std::string dir = Lower(m[3]);
-      if (dir == "rx") p.Options |= kRxDiff;
-      if (dir == "tx") p.Options |= kTxDiff;
-      p.DiffId = m[1];
-    } else if (std::regex_match(name, m, clk)) {
-      p.Options |= kCLK | (Lower(m[2]) == "p" ? kClkDiffP : kClkDiffN);
-      p.ClkDiffId = m[1];
+      p.Options |= m->positive ? kDiffP : kDiffN;
+      p.Options |= DirectionOf(m->prefix);
+      p.DiffId = m->id;
+    } else if (auto g = MatchPairName(name, {"GXB_RX_", "GXB_TX_", "REFCLK_"})) {
+      p.Options |= g->positive ? kHDiffP : kHDiffN;
+      p.Options |= DirectionOf(g->prefix);
+      p.DiffId = g->prefix + g->id;
+    } else if (auto c = MatchPairName(name, {"CLK"})) {
+      p.Options |= kCLK | (c->positive ? kClkDiffP : kClkDiffN);
+      p.ClkDiffId = c->id;
       if (&name == &all.front()) clockInput = true;
     }
   }
