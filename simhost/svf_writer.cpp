@@ -412,6 +412,21 @@ void SvfWriter::EndScan(TapState end) {
 }
 
 void SvfWriter::Finish() {
+  if (scanning_ && IsShift(state_) && bits_->Words() == 0 && used_ == 0) {
+    // Left in a Shift state before the first bit (a read given up before it began): SVF has
+    // no stable state there, so the file stops next door, in the Pause state, which has the
+    // same effect: the register captured, nothing shifted or updated.
+    const bool ir = state_ == TapState::ShiftIR;
+    std::vector<TapState> path = StandardPath(stable_, state_);
+    path.back() = ir ? TapState::Exit1IR : TapState::Exit1DR;
+    path.push_back(ir ? TapState::PauseIR : TapState::PauseDR);
+    Comment(std::string("The recording stops in ") + std::string(TapStateName(state_)) + "; the file stops in " +
+            std::string(TapStateName(path.back())) + ".");
+    Line("STATE " + Names(path) + ";");
+    scanning_ = false;
+    state_ = stable_ = path.back();
+    stats_.clocks += 2;
+  }
   if (scanning_)
     throw SvfError("the recording ends inside a scan (" + std::string(TapStateName(state_)) + ")");
   if (state_ != TapState::Undefined && state_ != stable_)

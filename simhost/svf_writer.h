@@ -96,8 +96,9 @@ class SvfWriter {
   TapState State() const { return state_; }
   bool InShiftDr() const { return state_ == TapState::ShiftDR; }
 
-  // Writes what is still pending. A scan not finished by then (the controller still in it or
-  // on its way out) is an error.
+  // Writes what is still pending. A controller left in a Shift state before its first bit
+  // is left in the Pause state next to it; a scan with bits not finished by then (the
+  // controller still in it or on its way out) is an error.
   void Finish();
   const SvfStats& Stats() const { return stats_; }
 
