@@ -94,20 +94,22 @@ Owned<TBSDLEntity> Build(std::size_t index, const TBSDLLookupLists& lists) {
 
   // 2. Cells, found by number or made. The cell at list index n is cell n, so the later
   // steps take "the cell with number n" from the list.
+  const std::span<const builtin::CellShape> shapes = builtin::CellShapes();
   for (std::size_t i = 0; i < r.cellCount; ++i) {
     const builtin::CellRecord& c = r.cells[i];
+    const builtin::CellShape& s = shapes[c.shape];
     const int number = static_cast<int>(i);
     char16_t buf[12];
     e.AddBoundaryCell(FindOrCreate<TBoundaryCell>(lists.BoundaryCells, CellKey(number, buf), [&] {
       TBoundaryCell* cell = e.NewObject<TBoundaryCell>();
       cell->SetCellNumber(number);
-      cell->SetCellKind(static_cast<TCellKind>(c.kind));
+      cell->SetCellKind(static_cast<TCellKind>(s.kind));
       cell->SetPortId(String(c.port));
-      cell->SetCellFunction(static_cast<TCellFunction>(c.function));
-      cell->SetSafeBit(static_cast<TBitValue>(c.safe));
-      cell->SetControlCellNumber(c.control);
-      cell->SetDisableValue(static_cast<TBitValue>(c.disableValue));
-      cell->SetDisableResult(static_cast<TDisableResult>(c.disableResult));
+      cell->SetCellFunction(static_cast<TCellFunction>(s.function));
+      cell->SetSafeBit(static_cast<TBitValue>(s.safe));
+      cell->SetControlCellNumber(builtin::RelativeCell(number, s.control));
+      cell->SetDisableValue(static_cast<TBitValue>(s.disableValue));
+      cell->SetDisableResult(static_cast<TDisableResult>(s.disableResult));
       return cell;
     }));
   }
@@ -159,10 +161,12 @@ Owned<TBSDLEntity> Build(std::size_t index, const TBSDLLookupLists& lists) {
   // 5. The cells' references to their pin, control cell and target cell.
   for (std::size_t i = 0; i < r.cellCount; ++i) {
     const builtin::CellRecord& c = r.cells[i];
+    const builtin::CellShape& s = shapes[c.shape];
+    const int number = static_cast<int>(i);
     TBoundaryCell* cell = e.BoundaryCells[i];
     cell->SetPin(pinNumbered(c.pinNumber));
-    if (c.control != -1) cell->SetControlCell(cellNumbered(c.control));
-    if (c.target != -1) cell->SetTargetCell(cellNumbered(c.target));
+    if (s.control != builtin::kNoCell) cell->SetControlCell(cellNumbered(number + s.control));
+    if (s.target != builtin::kNoCell) cell->SetTargetCell(cellNumbered(number + s.target));
   }
 
   // 6. Opcodes.
