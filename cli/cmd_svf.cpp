@@ -184,6 +184,7 @@ void Register(CLI::App& app, GlobalOptions& globals, int& exitCode) {
       const CallResult r = call(id);
       if (!r.ok()) fail(expectHigh ? "GetDeviceState" : "ResetDevice", r.hr);
       confDoneChecked = svf.Stats().checkedBits > checkedBefore;
+      if (!confDoneChecked) svf.Comment("The driver does not read CONF_DONE of " + info.baseName + ": nothing is checked.");
     };
 
     std::string summary;
@@ -203,13 +204,15 @@ void Register(CLI::App& app, GlobalOptions& globals, int& exitCode) {
         throw CommandError{kExitFailure, "the driver sent " + std::to_string(bits) + " bits of a " +
                                              std::to_string(fileBytes) + "-byte file; no SVF file was written"};
       bar.Finish();
-      readState(true, "GetDeviceState: CHECK_STATUS; the player checks that CONF_DONE is high");
+      // The bar ends here; later status-bar calls must not reach it.
+      host.guiManager->On(hostid::IDispGUIManager::StatusBarSetState, [](sim::SimCall&) { return Variant(); });
+      readState(true, "GetDeviceState: CHECK_STATUS, where the player checks that CONF_DONE is high");
       summary = "program, then the CONF_DONE check";
     } else if (o->operation == "reset") {
-      readState(false, "ResetDevice: PROGRAM clears the device; the player checks that CONF_DONE is low");
+      readState(false, "ResetDevice: PROGRAM clears the device; CHECK_STATUS, where the player checks that CONF_DONE is low");
       summary = "reset, then the CONF_DONE check";
     } else if (o->operation == "state") {
-      readState(true, "GetDeviceState: CHECK_STATUS; the player checks that CONF_DONE is high");
+      readState(true, "GetDeviceState: CHECK_STATUS, where the player checks that CONF_DONE is high");
       summary = "state: the CONF_DONE check";
     } else {
       svf.Comment(userCode ? "ReadUserCode: USERCODE; the player checks the code" : "ReadUserCode: USERCODE (not checked)");
