@@ -6,12 +6,14 @@
 #include <filesystem>
 #include <fstream>
 #include <iostream>
+#include <new>
 
 #include "boundaryscan/bsdl/reader.h"
 #include "boundaryscan/bsdl/validate.h"
 #include "boundaryscan/bsdl/writer.h"
 #include "boundaryscan/export/entity_export.h"
 #include "cli/device_lookup.h"
+#include "cli/input_file.h"
 #include "cli/session.h"
 #include "driver/dispids.h"
 #include "platform/dispatch_call.h"
@@ -94,6 +96,10 @@ void Register(CLI::App& app, GlobalOptions& globals, int& exitCode) {
 
 S4_COMMAND(Register);
 
+// The largest vendor descriptions are a few megabytes; anything far larger is not one, and
+// reading it whole would only exhaust memory.
+constexpr std::uintmax_t kMaxBsdlBytes = 64u << 20;
+
 // s4host bsdl-check FILE...: reads BSDL files with the module's reader and validator and
 // prints every error and finding with file and line.
 void RegisterCheck(CLI::App& app, GlobalOptions&, int& exitCode) {
@@ -106,7 +112,7 @@ void RegisterCheck(CLI::App& app, GlobalOptions&, int& exitCode) {
     int worst = kExitOk;
     for (const std::string& file : *files) {
       try {
-        const bsdl::Description d = bsdl::ReadFile(file);
+        const bsdl::Description d = bsdl::Read(ReadInputFile(file, kMaxBsdlBytes), file);
         const std::vector<bsdl::Finding> findings = bsdl::Validate(d);
         for (const bsdl::Finding& f : findings) std::cout << bsdl::Format(file, f) << "\n";
         std::cout << file << ": " << d.entity << ", " << d.ports.size() << " ports, " << d.cells.size() << " cells, "
@@ -115,6 +121,15 @@ void RegisterCheck(CLI::App& app, GlobalOptions&, int& exitCode) {
       } catch (const bsdl::ParseError& e) {
         std::cout << e.what() << "\n";
         worst = std::max(worst, static_cast<int>(e.line() == 0 ? kExitEnvironment : kExitUsage));
+      } catch (const CommandError& e) {
+        std::cout << e.message << "\n";
+        worst = std::max(worst, static_cast<int>(e.code));
+      } catch (const std::bad_alloc&) {
+        std::cout << file << ": not enough memory to check it\n";
+        worst = std::max(worst, static_cast<int>(kExitEnvironment));
+      } catch (const std::exception& e) {
+        std::cout << file << ": cannot be checked: " << e.what() << "\n";
+        worst = std::max(worst, static_cast<int>(kExitUsage));
       }
     }
     exitCode = worst;

@@ -5,10 +5,10 @@
 #include <atomic>
 #include <csignal>
 #include <cstdio>
-#include <fstream>
 #include <iostream>
 #include <thread>
 
+#include "cli/input_file.h"
 #include "cli/jtag_target.h"
 #include "cli/session.h"
 #include "simhost/jtag_servers.h"
@@ -52,13 +52,8 @@ void Register(CLI::App& app, GlobalOptions& globals, int& exitCode) {
     const std::int32_t kind = ResolveKind(globals, o->device);
     const KindInfo info = DescribeKind(globals, kind);
     std::uint32_t idCode = info.idCode;
-    if (!o->idcode.empty()) {
-      try {
-        idCode = static_cast<std::uint32_t>(std::stoul(o->idcode, nullptr, 0));
-      } catch (...) {
-        throw CommandError{kExitUsage, "--idcode '" + o->idcode + "' is not a number"};
-      }
-    }
+    if (!o->idcode.empty() && (!ParseUint32(o->idcode, idCode) || (idCode & 1u) == 0))
+      throw CommandError{kExitUsage, "--idcode '" + o->idcode + "' is not an IDCODE: a 32-bit number with bit 0 set"};
     sim::JtagChain chain;
     sim::FamilyDevice* fpga = nullptr;
     int position = 0;
@@ -74,9 +69,9 @@ void Register(CLI::App& app, GlobalOptions& globals, int& exitCode) {
     fpga->SetUserCode(o->userCode);
     fpga->SetConfigurationClocks(o->configurationClocks);
     if (!o->expect.empty()) {
-      std::ifstream in(o->expect, std::ios::binary);
-      if (!in) throw CommandError{kExitEnvironment, "cannot read '" + o->expect + "'"};
-      fpga->SetExpectedImage(std::vector<std::uint8_t>(std::istreambuf_iterator<char>(in), {}));
+      // The module counts the bits it programs in a 32-bit integer; a larger image cannot arrive.
+      const std::string image = ReadInputFile(o->expect, INT32_MAX / 8);
+      fpga->SetExpectedImage(std::vector<std::uint8_t>(image.begin(), image.end()));
     }
     if ((o->xvcPort == 0 && o->bitbangPort == 0) || o->xvcPort < 0 || o->xvcPort > 65535 || o->bitbangPort < 0 ||
         o->bitbangPort > 65535)

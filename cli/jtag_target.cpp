@@ -18,7 +18,9 @@ std::string TextOf(const CallResult& r) {
   return r.ok() && r.value.vt() == VT_BSTR ? Utf16ToUtf8(BstrView(r.value.raw().bstrVal)) : std::string();
 }
 
-bool ParseNumber(std::string_view s, std::uint32_t& out) {
+}  // namespace
+
+bool ParseUint32(std::string_view s, std::uint32_t& out) {
   int base = 10;
   if (s.size() > 2 && s[0] == '0' && (s[1] == 'x' || s[1] == 'X')) {
     s.remove_prefix(2);
@@ -27,6 +29,8 @@ bool ParseNumber(std::string_view s, std::uint32_t& out) {
   auto [p, ec] = std::from_chars(s.data(), s.data() + s.size(), out, base);
   return !s.empty() && ec == std::errc() && p == s.data() + s.size();
 }
+
+namespace {
 
 // Every kind's information, asked of the driver once.
 const std::vector<KindInfo>& AllKinds(const GlobalOptions& globals) {
@@ -60,17 +64,20 @@ std::vector<ChainEntry> ParseChain(const std::string& text) {
     } else {
       const auto colon = item.find(':');
       std::uint32_t ir = 0, id = 0;
-      if (!ParseNumber(item.substr(0, colon), ir) || ir < 2 || ir > 31)
+      if (!ParseUint32(item.substr(0, colon), ir) || ir < 2 || ir > 31)
         throw CommandError{kExitUsage, "chain entry '" + item + "': the instruction length must be 2..31 bits"};
       e.irLength = static_cast<int>(ir);
       if (colon != std::string::npos) {
-        if (!ParseNumber(item.substr(colon + 1), id) || (id & 1u) == 0)
+        if (!ParseUint32(item.substr(colon + 1), id) || (id & 1u) == 0)
           throw CommandError{kExitUsage, "chain entry '" + item + "': an IDCODE is a number with bit 0 set"};
         e.idCode = id;
       }
     }
     chain.push_back(e);
   }
+  if (chain.size() > sim::SimJtagChannel::kMaxDevices)
+    throw CommandError{kExitUsage, "the chain has " + std::to_string(chain.size()) + " devices; it can hold at most " +
+                                       std::to_string(sim::SimJtagChannel::kMaxDevices) + ", the most a scan tells apart"};
   if (ours != 1)
     throw CommandError{kExitUsage, "the chain '" + text + "' must name the device (fpga) exactly once, for example 8,fpga,6"};
   return chain;
@@ -79,7 +86,7 @@ std::vector<ChainEntry> ParseChain(const std::string& text) {
 std::int32_t ResolveKind(const GlobalOptions& globals, const std::string& text) {
   std::uint32_t n = 0;
   const auto& kinds = AllKinds(globals);
-  if (ParseNumber(text, n)) {
+  if (ParseUint32(text, n)) {
     if (n < kinds.size()) return static_cast<std::int32_t>(n);
     throw CommandError{kExitUsage, "there is no device kind " + text + "; kinds are 0.." + std::to_string(kinds.size() - 1)};
   }
@@ -107,6 +114,10 @@ void JtagOptions::AddTo(CLI::App* cmd, bool withPosition) {
                   "Simulated chain from the TDI end: fpga for the device, IR or IR:IDCODE for others "
                   "(default: fpga)");
   cmd->add_option("--cable", cable, "Use a real cable behind an XVC server, xvc://HOST:PORT");
+  cmd->add_option("--cable-timeout", cableTimeout,
+                  "Seconds to wait for the XVC server to accept and for each of its answers")
+      ->default_str("10")
+      ->check(CLI::Range(0.001, 3600.0));
   if (withPosition) cmd->add_option("--position", position, "The device's position on the chain, counted from TDI");
   cmd->add_flag("--configured", configured, "The simulated device starts configured");
   cmd->add_option("--sim-usercode", userCode, "The simulated device's user code")->default_str("0xFFFFFFFF");
@@ -122,8 +133,9 @@ JtagTarget::JtagTarget(const GlobalOptions& globals, std::int32_t kind, const Jt
     if (options.chain != "fpga")
       throw CommandError{kExitUsage, "--position " + std::to_string(*options.position) +
                                          " does not match the device's place in --chain (" + std::to_string(ours) + ")"};
-    if (*options.position < 0 || *options.position > 31)
-      throw CommandError{kExitUsage, "--position must be 0..31"};
+    if (*options.position < 0 || *options.position >= static_cast<int>(sim::SimJtagChannel::kMaxDevices))
+      throw CommandError{kExitUsage, "--position must be 0.." + std::to_string(sim::SimJtagChannel::kMaxDevices - 1) +
+                                         ": a chain holds at most " + std::to_string(sim::SimJtagChannel::kMaxDevices) + " devices"};
     // A position without a chain: that many small devices in front of ours.
     entries.assign(static_cast<std::size_t>(*options.position), ChainEntry{false, 8, std::nullopt});
     entries.push_back(ChainEntry{true, 10, std::nullopt});
@@ -140,7 +152,7 @@ JtagTarget::JtagTarget(const GlobalOptions& globals, std::int32_t kind, const Jt
     if (!sim::XvcCable::ParseAddress(options.cable, host, port))
       throw CommandError{kExitUsage, "--cable '" + options.cable + "' is not of the form xvc://HOST:PORT"};
     try {
-      cable = sim::XvcCable::Connect(host, port);
+      cable = sim::XvcCable::Connect(host, port, std::chrono::milliseconds(static_cast<long long>(options.cableTimeout * 1000)));
     } catch (const std::exception& e) {
       throw CommandError{kExitEnvironment, e.what()};
     }

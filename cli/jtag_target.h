@@ -12,6 +12,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "cli/command.h"
@@ -21,6 +22,9 @@
 #include "simhost/sim_jtag_channel.h"
 
 namespace s4::cli {
+
+// A number in decimal or 0x hex that fits 32 bits, nothing after it.
+bool ParseUint32(std::string_view text, std::uint32_t& out);
 
 // One entry of a chain description.
 struct ChainEntry {
@@ -49,6 +53,7 @@ std::vector<std::string> BaseNamesOfIdCode(const GlobalOptions& globals, std::ui
 struct JtagOptions {
   std::string chain = "fpga";
   std::string cable;  // empty: the simulated chain
+  double cableTimeout = 10;  // seconds to wait for the XVC server's connection and each answer
   std::optional<int> position;
   bool json = false;
   // Simulated device's starting state.

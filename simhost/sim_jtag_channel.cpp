@@ -159,7 +159,6 @@ std::vector<std::uint32_t> SimJtagChannel::ScanIdCodes() {
   // After reset every device holds its IDCODE (32 bits, bit 0 set) or a BYPASS bit (0) in its
   // data register; shifting ones through shows them TDO end first and then 32 ones once the
   // chain has been passed, so the count does not depend on what the host was told.
-  constexpr std::size_t kMaxDevices = 32;
   GotoState(TapState::TestLogicReset);
   GotoState(TapState::ShiftDR);
   const std::size_t n = 32 * (kMaxDevices + 1);
@@ -174,19 +173,39 @@ std::vector<std::uint32_t> SimJtagChannel::ScanIdCodes() {
   drivenTck_ = tck_ = false;
   drivenTms_ = tms_ = false;
   drivenTdi_ = tdi_ = true;
+  if (tdo.size() < n) throw std::runtime_error("the cable returned " + std::to_string(tdo.size()) + " of " + std::to_string(n) + " TDO bits");
   std::vector<std::uint32_t> codes;
-  for (std::size_t pos = 0; codes.size() < kMaxDevices && pos + 32 <= n;) {
+  bool ended = false;
+  for (std::size_t pos = 0; pos + 32 <= n;) {
     if (!tdo[pos]) {
       codes.push_back(0);
       pos += 1;
-      continue;
+    } else {
+      std::uint32_t code = 0;
+      for (int b = 0; b < 32; ++b)
+        if (tdo[pos + static_cast<std::size_t>(b)]) code |= 1u << b;
+      // No IDCODE is all ones (its manufacturer code is reserved): these are our own ones.
+      if (code == 0xFFFFFFFFu) {
+        ended = true;
+        break;
+      }
+      codes.push_back(code);
+      pos += 32;
     }
-    std::uint32_t code = 0;
-    for (int b = 0; b < 32; ++b)
-      if (tdo[pos + static_cast<std::size_t>(b)]) code |= 1u << b;
-    if (code == 0xFFFFFFFFu) break;  // past the last device
-    codes.push_back(code);
-    pos += 32;
+    if (codes.size() > kMaxDevices) break;
+  }
+  // A chain that answers only ones or never gives our ones back is broken, not empty.
+  if (ended && codes.empty())
+    throw std::runtime_error("no device answered: TDO read all ones from the first bit (an open chain, no power, "
+                             "or TDO not connected)");
+  if (!ended) {
+    const bool allZero = std::find(tdo.begin(), tdo.begin() + static_cast<std::ptrdiff_t>(n), true) ==
+                         tdo.begin() + static_cast<std::ptrdiff_t>(n);
+    throw std::runtime_error(allZero ? "the chain is broken: TDO read 0 for all " + std::to_string(n) +
+                                           " bits (TDO stuck low)"
+                                     : "the ones shifted in did not come back within " + std::to_string(kMaxDevices) +
+                                           " devices: a broken chain or more than " + std::to_string(kMaxDevices) +
+                                           " devices");
   }
   std::reverse(codes.begin(), codes.end());
   return codes;

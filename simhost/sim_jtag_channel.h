@@ -59,8 +59,11 @@ class SimJtagChannel final : public IDispatch, public IJTagPinAccess {
   void MoveState(TapState from, TapState to);
   void GotoState(TapState to);
   void ClockTMS(bool level);
+  // The most devices a chain scan tells apart (and so the most on a chain s4host works with).
+  static constexpr std::size_t kMaxDevices = 32;
   // Reads the IDCODE (or 0 for a device in BYPASS after reset) of every device actually on
-  // the chain (up to 32), TDI end first.
+  // the chain (up to kMaxDevices), TDI end first. Throws std::runtime_error saying what TDO
+  // showed when no device answers (all ones) or the chain never ends (stuck low, too long).
   std::vector<std::uint32_t> ScanIdCodes();
 
   // Recording and failure injection.

@@ -5,10 +5,15 @@
 #include <netinet/in.h>
 #include <netinet/tcp.h>
 #include <sys/socket.h>
+#include <fcntl.h>
+#include <poll.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <charconv>
+#include <chrono>
+#include <cstdio>
 #include <cstring>
 #include <stdexcept>
 
@@ -16,29 +21,68 @@ namespace s4::sim {
 
 namespace {
 
-void SendAll(int fd, const void* data, std::size_t n) {
-  const auto* p = static_cast<const char*>(data);
-  while (n) {
-    const ssize_t put = ::send(fd, p, n, MSG_NOSIGNAL);
-    if (put < 0 && errno == EINTR) continue;
-    if (put <= 0) throw std::runtime_error(std::string("XVC server connection lost: ") + std::strerror(errno));
-    p += put;
-    n -= static_cast<std::size_t>(put);
+using Clock = std::chrono::steady_clock;
+
+int MillisecondsLeft(Clock::time_point deadline) {
+  const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now()).count();
+  return left <= 0 ? 0 : static_cast<int>(std::min<long long>(left, 1 << 30));
+}
+
+// Waits until fd is ready for `events`; false when the deadline passed first.
+bool WaitFor(int fd, short events, Clock::time_point deadline) {
+  for (;;) {
+    pollfd p{fd, events, 0};
+    const int rc = ::poll(&p, 1, MillisecondsLeft(deadline));
+    if (rc > 0) return true;
+    if (rc == 0) return false;
+    if (errno != EINTR) throw std::runtime_error(std::string("XVC connection: ") + std::strerror(errno));
   }
 }
 
-void ReceiveAll(int fd, void* data, std::size_t n) {
-  auto* p = static_cast<char*>(data);
-  while (n) {
-    const ssize_t got = ::recv(fd, p, n, 0);
-    if (got < 0 && errno == EINTR) continue;
-    if (got <= 0) throw std::runtime_error("XVC server closed the connection");
-    p += got;
-    n -= static_cast<std::size_t>(got);
-  }
+std::string Seconds(std::chrono::milliseconds t) {
+  char buf[32];
+  std::snprintf(buf, sizeof buf, "%g s", static_cast<double>(t.count()) / 1000.0);
+  return buf;
 }
 
 }  // namespace
+
+void XvcCable::SendAll(const void* data, std::size_t n) {
+  const auto* p = static_cast<const char*>(data);
+  if (broken_) throw std::runtime_error("XVC server " + peer_ + ": the connection failed before");
+  // Marked broken until the whole message is out: a later Flush (say from the destructor)
+  // must not wait out the timeout once more.
+  broken_ = true;
+  const auto deadline = Clock::now() + timeout_;
+  while (n) {
+    if (!WaitFor(fd_, POLLOUT, deadline))
+      throw std::runtime_error("XVC server " + peer_ + " took no data for " + Seconds(timeout_));
+    const ssize_t put = ::send(fd_, p, n, MSG_NOSIGNAL);
+    if (put < 0 && (errno == EINTR || errno == EAGAIN || errno == EWOULDBLOCK)) continue;
+    if (put <= 0) throw std::runtime_error("XVC server " + peer_ + ": connection lost: " + std::strerror(errno));
+    p += put;
+    n -= static_cast<std::size_t>(put);
+  }
+  broken_ = false;
+}
+
+void XvcCable::ReceiveAll(void* data, std::size_t n) {
+  auto* p = static_cast<char*>(data);
+  if (broken_) throw std::runtime_error("XVC server " + peer_ + ": the connection failed before");
+  broken_ = true;
+  // A server that accepts and never answers (or dies half way) would hang the command.
+  const auto deadline = Clock::now() + timeout_;
+  while (n) {
+    if (!WaitFor(fd_, POLLIN, deadline))
+      throw std::runtime_error("XVC server " + peer_ + " did not answer within " + Seconds(timeout_));
+    const ssize_t got = ::recv(fd_, p, n, 0);
+    if (got < 0 && (errno == EINTR || errno == EAGAIN || errno == EWOULDBLOCK)) continue;
+    if (got <= 0) throw std::runtime_error("XVC server " + peer_ + " closed the connection");
+    p += got;
+    n -= static_cast<std::size_t>(got);
+  }
+  broken_ = false;
+}
 
 bool XvcCable::ParseAddress(const std::string& text, std::string& host, std::uint16_t& port) {
   const std::string scheme = "xvc://";
@@ -56,7 +100,10 @@ bool XvcCable::ParseAddress(const std::string& text, std::string& host, std::uin
   return true;
 }
 
-std::unique_ptr<XvcCable> XvcCable::Connect(const std::string& host, std::uint16_t port) {
+std::unique_ptr<XvcCable> XvcCable::Connect(const std::string& host, std::uint16_t port,
+                                            std::chrono::milliseconds timeout) {
+  const std::string peer = host + ":" + std::to_string(port);
+  if (timeout.count() <= 0) throw std::runtime_error("the XVC timeout must be positive");
   addrinfo hints{};
   hints.ai_family = AF_UNSPEC;
   hints.ai_socktype = SOCK_STREAM;
@@ -65,25 +112,43 @@ std::unique_ptr<XvcCable> XvcCable::Connect(const std::string& host, std::uint16
     throw std::runtime_error("cannot resolve " + host + ": " + ::gai_strerror(rc));
   int fd = -1;
   std::string why = "no address";
+  const auto deadline = Clock::now() + timeout;
   for (addrinfo* a = found; a && fd < 0; a = a->ai_next) {
     fd = ::socket(a->ai_family, a->ai_socktype, a->ai_protocol);
     if (fd < 0) continue;
-    if (::connect(fd, a->ai_addr, a->ai_addrlen) < 0) {
+    // Non-blocking, so that an address that drops the SYN fails after the timeout and not
+    // after the system's minutes.
+    ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL, 0) | O_NONBLOCK);
+    int rc = ::connect(fd, a->ai_addr, a->ai_addrlen);
+    if (rc < 0 && errno == EINPROGRESS) {
+      if (!WaitFor(fd, POLLOUT, deadline)) {
+        why = "no answer within " + Seconds(timeout);
+        rc = -1;
+      } else {
+        int error = 0;
+        socklen_t len = sizeof error;
+        ::getsockopt(fd, SOL_SOCKET, SO_ERROR, &error, &len);
+        rc = error ? -1 : 0;
+        if (error) why = std::strerror(error);
+      }
+    } else if (rc < 0) {
       why = std::strerror(errno);
+    }
+    if (rc < 0) {
       ::close(fd);
       fd = -1;
     }
   }
   ::freeaddrinfo(found);
-  if (fd < 0) throw std::runtime_error("cannot connect to XVC server " + host + ":" + std::to_string(port) + ": " + why);
+  if (fd < 0) throw std::runtime_error("cannot connect to XVC server " + peer + ": " + why);
   const int one = 1;
   ::setsockopt(fd, IPPROTO_TCP, TCP_NODELAY, &one, sizeof one);
-  std::unique_ptr<XvcCable> cable(new XvcCable(fd));
-  SendAll(fd, "getinfo:", 8);
+  std::unique_ptr<XvcCable> cable(new XvcCable(fd, peer, timeout));
+  cable->SendAll("getinfo:", 8);
   for (char c = 0; c != '\n';) {
-    ReceiveAll(fd, &c, 1);
+    cable->ReceiveAll(&c, 1);
     if (c != '\n') cable->info_ += c;
-    if (cable->info_.size() > 64) throw std::runtime_error("XVC server sent no getinfo answer");
+    if (cable->info_.size() > 64) throw std::runtime_error("XVC server " + peer + " sent no getinfo answer");
   }
   // "xvcServer_v1.0:<max vector bytes>"
   const auto colon = cable->info_.rfind(':');
@@ -92,7 +157,7 @@ std::unique_ptr<XvcCable> XvcCable::Connect(const std::string& host, std::uint16
       std::from_chars(cable->info_.data() + colon + 1, cable->info_.data() + cable->info_.size(), bytes).ec !=
           std::errc() ||
       bytes == 0)
-    throw std::runtime_error("not an XVC server: it answered '" + cable->info_ + "'");
+    throw std::runtime_error(peer + " is not an XVC server: it answered '" + cable->info_ + "'");
   cable->maxBits_ = 8 * std::min<std::size_t>(bytes, 1u << 20);
   return cable;
 }
@@ -126,9 +191,9 @@ void XvcCable::Send(std::vector<bool>* tdo) {
   for (int k = 0; k < 4; ++k) message[6 + static_cast<std::size_t>(k)] = static_cast<std::uint8_t>(n >> (8 * k));
   std::memcpy(message.data() + 10, tms_.data(), bytes);
   std::memcpy(message.data() + 10 + bytes, tdi_.data(), bytes);
-  SendAll(fd_, message.data(), message.size());
+  SendAll(message.data(), message.size());
   std::vector<std::uint8_t> answer(bytes);
-  ReceiveAll(fd_, answer.data(), bytes);
+  ReceiveAll(answer.data(), bytes);
   if (tdo)
     for (std::size_t i = 0; i < pending_; ++i) tdo->push_back((answer[i >> 3] >> (i & 7)) & 1u);
   clocks_ += pending_;

@@ -3,8 +3,12 @@
 // of at most the size the server announces; TDO is read back only where it is needed.
 //
 //   auto cable = XvcCable::Connect("127.0.0.1", 2542);   // throws std::runtime_error
+//
+// Connecting and every answer wait at most the timeout (default kDefaultTimeout): a server
+// that accepts and then stays silent ends the command with an error instead of hanging it.
 #pragma once
 
+#include <chrono>
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -16,7 +20,9 @@ namespace s4::sim {
 
 class XvcCable final : public JtagCable {
  public:
-  static std::unique_ptr<XvcCable> Connect(const std::string& host, std::uint16_t port);
+  static constexpr std::chrono::milliseconds kDefaultTimeout{10000};
+  static std::unique_ptr<XvcCable> Connect(const std::string& host, std::uint16_t port,
+                                           std::chrono::milliseconds timeout = kDefaultTimeout);
   // "xvc://HOST:PORT" -> host and port; false when the text is not of that form.
   static bool ParseAddress(const std::string& text, std::string& host, std::uint16_t& port);
   ~XvcCable() override;
@@ -33,11 +39,17 @@ class XvcCable final : public JtagCable {
   std::uint64_t ClocksSent() const { return clocks_; }
 
  private:
-  explicit XvcCable(int fd) : fd_(fd) {}
+  XvcCable(int fd, std::string peer, std::chrono::milliseconds timeout)
+      : fd_(fd), peer_(std::move(peer)), timeout_(timeout) {}
+  void SendAll(const void* data, std::size_t n);
+  void ReceiveAll(void* data, std::size_t n);
   // Sends the buffered cycles; with `tdo`, collects their TDO bits.
   void Send(std::vector<bool>* tdo);
 
   int fd_ = -1;
+  std::string peer_;  // HOST:PORT, for messages
+  std::chrono::milliseconds timeout_;
+  bool broken_ = false;  // a send or receive failed: the stream is out of step
   std::string info_;
   std::size_t maxBits_ = 8;
   std::vector<std::uint8_t> tms_, tdi_;

@@ -22,10 +22,15 @@ struct CommandRun {
 
 // `args` follow the program name; with `passModule` the module under test is named with
 // --module, otherwise s4host finds it beside itself.
-inline CommandRun S4host(const std::string& args, bool passModule = true) {
+// With `limitSeconds` (POSIX only) a run that would hang is ended after that long and
+// answers exit code 124 (timeout's), so a test of "does not hang" fails instead of hanging.
+inline CommandRun S4host(const std::string& args, bool passModule = true, int limitSeconds = 0) {
   std::string dir = S4_MODULE_PATH;
   dir = dir.substr(0, dir.find_last_of("/\\") + 1);
   std::string command = "\"" + dir + "s4host\" ";
+#if !defined(_WIN32)
+  if (limitSeconds > 0) command = "timeout -k 2 " + std::to_string(limitSeconds) + " " + command;
+#endif
   if (passModule) command += "--module \"" + std::string(S4_MODULE_PATH) + "\" ";
   command += args + " 2>&1";
   CommandRun r;
