@@ -14,7 +14,9 @@
 // class does not know answers as the parent would) and its thunk:
 //   - checks DISPPARAMS (E_POINTER when null, DISP_E_BADPARAMCOUNT when the count differs),
 //   - converts each VARIANT argument, last argument first in the array (DISP_E_TYPEMISMATCH,
-//     DISP_E_OVERFLOW or DISP_E_PARAMNOTOPTIONAL, with *puArgErr set to the array index),
+//     also for any array; DISP_E_OVERFLOW; DISP_E_BADVARTYPE for a type the automation rules
+//     do not know; E_INVALIDARG for a reference with a null pointer; DISP_E_PARAMNOTOPTIONAL;
+//     each with *puArgErr set to the array index),
 //   - calls the operation inside an exception guard: anything thrown becomes E_UNEXPECTED,
 //     VarResult untouched,
 //   - stores the result in VarResult when the caller gave one (its old contents released).
@@ -77,6 +79,21 @@ class InOutFlag {
 // optional arguments.
 inline bool IsMissing(const VARIANT& v) { return v.vt == VT_ERROR && v.scode == DISP_E_PARAMNOTFOUND; }
 
+// Every parameter of every operation is a scalar, and an array never stands for one: not by
+// value, not by reference, not behind a VARIANT reference. Refused before any conversion
+// looks at the value, so an array's descriptor is never read as text, number or object.
+inline bool IsArray(const VARIANT& v) {
+  if (v.vt & VT_ARRAY) return true;
+  return v.vt == (VT_VARIANT | VT_BYREF) && v.pvarVal && (v.pvarVal->vt & VT_ARRAY);
+}
+
+// VariantChangeType into `out`, with a reference that points nowhere refused here
+// (E_INVALIDARG) rather than left to the automation library.
+inline HRESULT ChangeType(VARIANT& out, VARIANT& src, VARTYPE vt) {
+  if ((src.vt & VT_BYREF) && !src.byref) return E_INVALIDARG;
+  return VariantChangeType(&out, &src, 0, vt);
+}
+
 template <class T>
 struct Arg;
 
@@ -90,7 +107,7 @@ struct Arg<std::int32_t> {
     }
     VARIANT t;
     VariantInit(&t);
-    const HRESULT hr = VariantChangeType(&t, &src, 0, VT_I4);
+    const HRESULT hr = ChangeType(t, src, VT_I4);
     if (SUCCEEDED(hr)) v = t.lVal;
     return hr;
   }
@@ -107,7 +124,7 @@ struct Arg<std::int64_t> {
     }
     VARIANT t;
     VariantInit(&t);
-    const HRESULT hr = VariantChangeType(&t, &src, 0, VT_I8);
+    const HRESULT hr = ChangeType(t, src, VT_I8);
     if (SUCCEEDED(hr)) v = t.llVal;
     return hr;
   }
@@ -141,7 +158,7 @@ struct Arg<bool> {
     }
     VARIANT t;
     VariantInit(&t);
-    const HRESULT hr = VariantChangeType(&t, &src, 0, VT_BOOL);
+    const HRESULT hr = ChangeType(t, src, VT_BOOL);
     if (SUCCEEDED(hr)) v = t.boolVal != VARIANT_FALSE;
     return hr;
   }
@@ -163,7 +180,7 @@ struct Arg<std::u16string_view> {
     }
     VARIANT t;
     VariantInit(&t);
-    const HRESULT hr = VariantChangeType(&t, &src, 0, VT_BSTR);
+    const HRESULT hr = ChangeType(t, src, VT_BSTR);
     if (FAILED(hr)) return hr;
     owned = WideString::Adopt(t.bstrVal);
     v = owned.view();
@@ -333,7 +350,11 @@ HRESULT CallWith(Root& root, DISPPARAMS& params, VARIANT* result, UINT* argErr,
     (void)((
          [&] {
            VARIANT& v = params.rgvarg[n - 1 - I];
-           hr = IsMissing(v) ? DISP_E_PARAMNOTOPTIONAL : std::get<I>(args).Load(v);
+           hr = IsMissing(v) ? DISP_E_PARAMNOTOPTIONAL
+                : IsArray(v)  ? DISP_E_TYPEMISMATCH
+                              : std::get<I>(args).Load(v);
+           // Exhausted memory while converting is a failure inside the call like any other.
+           if (hr == E_OUTOFMEMORY) hr = E_UNEXPECTED;
            bad = static_cast<UINT>(n - 1 - I);
            return SUCCEEDED(hr);
          }() && ...));
@@ -349,14 +370,18 @@ HRESULT CallWith(Root& root, DISPPARAMS& params, VARIANT* result, UINT* argErr,
       R r = (self.*Method)(std::get<I>(args).get()...);
       (WriteBackIfAny(std::get<I>(args)), ...);
       if (result) {
+        // Built aside first, so that VarResult keeps its old value if this step fails.
+        VARIANT out;
+        VariantInit(&out);
+        StoreResult(out, std::move(r));
         VariantClear(result);
-        StoreResult(*result, std::move(r));
+        *result = out;
       }
     }
     return S_OK;
-  } catch (const std::bad_alloc&) {
-    return E_OUTOFMEMORY;
   } catch (...) {
+    // Memory exhaustion included: to the host every failure inside an operation is the same
+    // E_UNEXPECTED.
     return E_UNEXPECTED;
   }
 }

@@ -272,6 +272,13 @@ HRESULT Dereference(const VARIANT& src, VARIANT& out) {
   const VARTYPE base = src.vt & VT_TYPEMASK;
   if (!src.byref) return E_INVALIDARG;
   VariantInit(&out);
+  if (src.vt & VT_ARRAY) {
+    // A reference to an array is the array, not an element: the caller's variable holds the
+    // array's descriptor pointer.
+    out.vt = static_cast<VARTYPE>(src.vt & ~VT_BYREF);
+    out.byref = *static_cast<void* const*>(src.byref);
+    return S_OK;
+  }
   out.vt = base;
   switch (base) {
     case VT_VARIANT:
@@ -440,6 +447,9 @@ HRESULT VariantChangeType(VARIANTARG* pvargDest, const VARIANTARG* pvarSrc, USHO
   if (vt & (VT_BYREF | VT_ARRAY)) return DISP_E_BADVARTYPE;
   VARIANT value;
   if (HRESULT hr = Dereference(*pvarSrc, value); FAILED(hr)) return hr;
+  // An array never becomes a scalar (and no array conversions are needed here).
+  if (value.vt & VT_ARRAY)
+    return IsKnownBaseType(value.vt & VT_TYPEMASK) ? DISP_E_TYPEMISMATCH : DISP_E_BADVARTYPE;
   if (!IsKnownBaseType(value.vt)) return DISP_E_BADVARTYPE;
   VARIANT result;
   if (value.vt == vt) {

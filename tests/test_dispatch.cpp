@@ -1,5 +1,8 @@
 // The dispatch convention at the boundary: malformed calls are answered with an error code,
 // arguments arrive reversed and are converted, results replace what VarResult held.
+#include <cstdint>
+#include <vector>
+
 #include "tests/module_fixture.h"
 
 namespace s4::test {
@@ -74,6 +77,106 @@ TEST(Dispatch, UnconvertibleArgumentsNameTheirPosition) {
   r = CallDispatch(d.get(), 508553, {Variant(std::int32_t(0)), Variant(u"nowhere"), Variant(std::int64_t(0))});
   EXPECT_EQ(r.hr, DISP_E_TYPEMISMATCH);
   EXPECT_EQ(r.argErr, 1u);
+}
+
+// Arrays arrive where every operation takes a scalar: refused as a type mismatch before any
+// conversion reads the array's descriptor as a text (a heap over-read), an object (a call
+// through its "method table") or a number (the pointer's bits).
+TEST(Dispatch, ArraysAreNeverScalars) {
+  auto d = Driver(0);
+  // Stands for a SAFEARRAY descriptor: heap memory of descriptor size, zeroed, so reading it
+  // as a BSTR, an object or a number shows under the sanitizers or crashes.
+  std::vector<std::uint8_t> descriptor(24, 0);
+  void* array = descriptor.data();
+  VARIANT arrayInVariant;
+  VariantInit(&arrayInVariant);
+  arrayInVariant.vt = VT_ARRAY | VT_I4;
+  arrayInVariant.byref = array;
+  struct Case {
+    const char* what;
+    DISPID id;
+    std::size_t argCount;
+    std::size_t position;  // element of the reversed block that holds the array
+    VARTYPE vt;
+    void* value;           // the union's pointer
+  };
+  const Case cases[] = {
+      {"text parameter, BSTR array by reference", kSupportsService, 1, 0, VT_ARRAY | VT_BSTR | VT_BYREF, &array},
+      {"text parameter, BSTR array", kSupportsService, 1, 0, VT_ARRAY | VT_BSTR, array},
+      {"text parameter, object array by reference", kSupportsService, 1, 0, VT_ARRAY | VT_DISPATCH | VT_BYREF, &array},
+      {"integer parameter, I4 array by reference", kGetDevicePin, 1, 0, VT_ARRAY | VT_I4 | VT_BYREF, &array},
+      {"integer parameter, I4 array", kGetDevicePin, 1, 0, VT_ARRAY | VT_I4, array},
+      {"integer parameter, object array by reference", kGetDevicePin, 1, 0, VT_ARRAY | VT_DISPATCH | VT_BYREF, &array},
+      {"integer parameter, BSTR array by reference", kGetDevicePin, 1, 0, VT_ARRAY | VT_BSTR | VT_BYREF, &array},
+      {"integer parameter, array behind a VARIANT reference", kGetDevicePin, 1, 0, VT_VARIANT | VT_BYREF, &arrayInVariant},
+      {"object parameter, object array by reference", kSetVireoDevice, 1, 0, VT_ARRAY | VT_DISPATCH | VT_BYREF, &array},
+      {"object parameter, object array", kSetVireoDevice, 1, 0, VT_ARRAY | VT_DISPATCH, array},
+      {"object parameter, unknown array", kSetVireoDevice, 1, 0, VT_ARRAY | VT_UNKNOWN, array},
+      {"64-bit parameter, I8 array by reference", 508552 /* AddSoftBreakpoint(Index, Address) */, 2, 0,
+       VT_ARRAY | VT_I8 | VT_BYREF, &array},
+      // CustomAction_GetState(Index, Flag1, Flag2, Flag3, Value1, Value2), reversed.
+      {"in-out flag, BOOL array by reference", kCustomActionGetState, 6, 2, VT_ARRAY | VT_BOOL | VT_BYREF, &array},
+      {"value passed as it lies, VARIANT array", kCustomActionGetState, 6, 0, VT_ARRAY | VT_VARIANT, array},
+  };
+  VARIANT_BOOL flags[3] = {VARIANT_TRUE, VARIANT_TRUE, VARIANT_TRUE};
+  for (const auto& c : cases) {
+    std::vector<VARIANT> block(c.argCount);
+    for (std::size_t i = 0; i < block.size(); ++i) {
+      VARIANT& v = block[i];
+      VariantInit(&v);
+      if (i == c.position) {
+        v.vt = c.vt;
+        v.byref = c.value;
+      } else if (c.id == kCustomActionGetState && i >= 2 && i <= 4) {
+        v.vt = VT_BOOL | VT_BYREF;  // the flags it writes back must point somewhere
+        v.pboolVal = &flags[i - 2];
+      } else {
+        v.vt = VT_I4;
+        v.lVal = 0;
+      }
+    }
+    DISPPARAMS params{block.data(), nullptr, static_cast<UINT>(block.size()), 0};
+    Variant result = Sentinel();
+    UINT argErr = 99;
+    EXPECT_EQ(RawInvoke(d.get(), c.id, &params, result.get(), &argErr), DISP_E_TYPEMISMATCH) << c.what;
+    EXPECT_TRUE(IsSentinel(result)) << c.what;
+    EXPECT_EQ(argErr, c.position) << c.what << ": *puArgErr names the array";
+  }
+}
+
+// The answers the automation rules give for malformed values, through Invoke (they are in the
+// README's table of bad calls).
+TEST(Dispatch, MalformedValuesAreRefused) {
+  auto d = Driver(0);
+  VARIANT byrefInner;
+  VariantInit(&byrefInner);
+  std::int32_t three = 3;
+  byrefInner.vt = VT_I4 | VT_BYREF;
+  byrefInner.plVal = reinterpret_cast<LONG*>(&three);
+  struct Case {
+    const char* what;
+    VARTYPE vt;
+    void* value;
+    HRESULT hr;
+  };
+  const Case cases[] = {
+      {"a type the automation rules do not know", VARTYPE(0x7F), nullptr, DISP_E_BADVARTYPE},
+      {"a reference to an integer that points nowhere", VT_I4 | VT_BYREF, nullptr, E_INVALIDARG},
+      {"a reference to text that points nowhere", VT_BSTR | VT_BYREF, nullptr, E_INVALIDARG},
+      {"a null object where a number is wanted", VT_DISPATCH, nullptr, DISP_E_BADVARTYPE},
+  };
+  for (const auto& c : cases) {
+    VARIANT arg;
+    VariantInit(&arg);
+    arg.vt = c.vt;
+    arg.byref = c.value;
+    DISPPARAMS one{&arg, nullptr, 1, 0};
+    Variant result = Sentinel();
+    UINT argErr = 99;
+    EXPECT_EQ(RawInvoke(d.get(), kGetDevicePin, &one, result.get(), &argErr), c.hr) << c.what;
+    EXPECT_EQ(argErr, 0u) << c.what;
+    EXPECT_TRUE(IsSentinel(result)) << c.what;
+  }
 }
 
 TEST(Dispatch, MissingOptionalArgumentIsNotOptional) {

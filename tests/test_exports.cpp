@@ -1,4 +1,6 @@
 // The two exports and the identity of the driver objects they hand out.
+#include "host/host_dispids.h"
+#include "simhost/sim_host.h"
 #include "tests/module_fixture.h"
 
 namespace s4::test {
@@ -45,6 +47,22 @@ TEST(Exports, EveryKindInTheRangeAnswersADriver) {
     EXPECT_EQ(Module().CallGetDriver(kind, &d), S_OK) << kind;
     EXPECT_NE(d, nullptr) << kind;
   }
+}
+
+// Building a driver asks the host for its main window; a host that fails that call makes the
+// construction fail, which the export answers with E_UNEXPECTED and no driver.
+TEST(Exports, FailedConstructionAnswersUnexpectedAndNoDriver) {
+  auto& host = sim::SimHost::Configure({});
+  host.client->Fail(hostid::IDispClient::GetMainWindowHandle, E_FAIL);
+  IDispatch* d = reinterpret_cast<IDispatch*>(0xdeadbeef);
+  const HRESULT hr = Module().CallGetDriver(5, &d);
+  sim::SimHost::Configure({});
+  EXPECT_EQ(hr, E_UNEXPECTED);
+  EXPECT_EQ(d, nullptr);
+  // The module keeps working once the host answers again.
+  d = nullptr;
+  EXPECT_EQ(Module().CallGetDriver(5, &d), S_OK);
+  EXPECT_NE(d, nullptr);
 }
 
 TEST(Exports, NullOutPointerIsRefused) { EXPECT_EQ(Module().CallGetDriver(0, nullptr), E_POINTER); }

@@ -1,6 +1,10 @@
 // The two families of COM objects and the dispatch tables they share.
 #include <gtest/gtest.h>
 
+#include <new>
+#include <stdexcept>
+#include <vector>
+
 #include "driver/abstract_device_pin.h"
 #include "driver/referenced_object.h"
 #include "platform/dispatch_call.h"
@@ -89,6 +93,43 @@ TEST(DispatchTable, OwnEntriesFirstThenParent) {
   EXPECT_EQ(r.value.raw().boolVal, VARIANT_TRUE) << "the class's entry replaces the parent's";
   EXPECT_EQ(CallDispatch(c, 8).hr, E_NOTIMPL);
   c->Release();
+}
+
+// Operations that fail in different ways, and one whose result is big text.
+struct Failing : TAbstractSupportService {
+  using Root = TAbstractSupportService;
+  const DispatchTableType& DispatchTable() const override {
+    static const DispatchTableType table(&TAbstractSupportService::ClassTable(),
+                                         {S4_BIND(1, Failing::OutOfMemory), S4_BIND(2, Failing::Logic),
+                                          S4_BIND(3, Failing::Anything), S4_BIND(4, Failing::OutOfMemoryWithText)});
+    return table;
+  }
+  std::int32_t OutOfMemory() { throw std::bad_alloc(); }
+  std::int32_t Logic() { throw std::logic_error("broken"); }
+  std::int32_t Anything() { throw 42; }
+  std::u16string OutOfMemoryWithText(std::u16string_view) { throw std::bad_alloc(); }
+};
+
+TEST(DispatchTable, EveryFailureInsideAnOperationIsUnexpected) {
+  Failing* f = TAbstractSupportService::Create<Failing>();
+  f->AddRef();
+  const struct { DISPID id; std::vector<Variant> args; const char* what; } cases[] = {
+      {1, {}, "memory exhausted"},
+      {2, {}, "a logic error"},
+      {3, {}, "something that is no exception class"},
+      {4, {Variant(u"x")}, "memory exhausted in an operation with a text argument"},
+  };
+  for (const auto& c : cases) {
+    Variant result(std::int32_t(0x0DEADBEE));
+    std::vector<VARIANT> block;
+    for (auto it = c.args.rbegin(); it != c.args.rend(); ++it) block.push_back(it->raw());
+    DISPPARAMS params{block.data(), nullptr, static_cast<UINT>(block.size()), 0};
+    EXPECT_EQ(f->Invoke(c.id, IID_NULL, 0, DISPATCH_METHOD, &params, result.get(), nullptr, nullptr), E_UNEXPECTED)
+        << c.what;
+    EXPECT_EQ(result.vt(), VT_I4) << c.what << ": VarResult untouched";
+    EXPECT_EQ(result.raw().lVal, 0x0DEADBEE) << c.what;
+  }
+  f->Release();
 }
 
 TEST(SupportService, ObjectsWithoutTheInterfaceSupportNothing) {
