@@ -27,7 +27,12 @@ std::int32_t Count(std::size_t n) { return static_cast<std::int32_t>(n); }
 
 }  // namespace
 
-void DestroyDispatchObject::operator()(TDispatchObject* p) const { p->Destroy(); }
+void DestroyDispatchObject::operator()(TDispatchObject* p) const noexcept {
+  try {
+    p->Destroy();
+  } catch (...) {
+  }
+}
 
 // ---- Model objects -----------------------------------------------------------------------
 

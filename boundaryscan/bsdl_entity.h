@@ -96,9 +96,10 @@ class TObjectArena {
   std::size_t used_ = 0;
 };
 
-// Deletes a model object through its owner's Destroy().
+// Deletes a model object through its owner's Destroy(). Runs in destructors, so it never
+// raises: an object Destroy() refuses (still referenced) is left alive.
 struct DestroyDispatchObject {
-  void operator()(TDispatchObject* p) const;
+  void operator()(TDispatchObject* p) const noexcept;
 };
 template <class T>
 using Owned = std::unique_ptr<T, DestroyDispatchObject>;

@@ -36,7 +36,13 @@ TDeviceData::TDeviceData(std::int32_t kind, std::u16string_view coreExt) : TVire
   for (std::u16string_view name : BuiltInBSDLFileNames()) BSDLDataList.Add(name, nullptr);
 }
 
-TDeviceData::~TDeviceData() { ReleaseBuiltInEntities(BSDLDataList); }
+// Never raises (an entity still referenced is left alive rather than ending the process).
+TDeviceData::~TDeviceData() noexcept {
+  try {
+    ReleaseBuiltInEntities(BSDLDataList);
+  } catch (...) {
+  }
+}
 
 ComPtr<IDispatch> TDeviceData::GetBSDLEntity() {
   const auto entry = BSDLDataList.IndexOf(GetBSDLFilename().view());

@@ -22,7 +22,7 @@ std::span<const std::u16string_view> BuiltInBSDLFileNames();
 class TDeviceData : public TVireoDriver {
  public:
   TDeviceData(std::int32_t kind, std::u16string_view coreExt);
-  ~TDeviceData() override;
+  ~TDeviceData() noexcept override;
 
   std::int32_t Kind() const { return FKind; }
   // The device-table row of this driver's kind.

@@ -6,7 +6,15 @@ namespace s4 {
 
 TVireoDriver::TVireoDriver(std::u16string_view coreExt) : FCoreExt(coreExt) { AttachToHostWindow(); }
 
-TVireoDriver::~TVireoDriver() { ReleaseResources(); }
+// A destructor cannot report a failure: releasing the resources calls into the host, and a
+// host call that fails raises, which must not end the host's process from here. What could
+// not be released is left as it is.
+TVireoDriver::~TVireoDriver() noexcept {
+  try {
+    ReleaseResources();
+  } catch (...) {
+  }
+}
 
 HRESULT TVireoDriver::QueryInterface(REFIID iid, void** out) {
   if (!out) return E_POINTER;

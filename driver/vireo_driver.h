@@ -44,7 +44,7 @@ enum ControlRegisterBit : std::uint8_t {
 class TVireoDriver : public TAbstractVireoDriver, public IDriverMemoryAccess {
  public:
   explicit TVireoDriver(std::u16string_view coreExt);
-  ~TVireoDriver() override;
+  ~TVireoDriver() noexcept override;
 
   // Not reference counted (see above).
   HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** out) override;

@@ -39,7 +39,11 @@ std::u16string EDIFFolder() {
 
 std::u16string ConstraintFolder() {
   IDispatch* api = ClientAPI();
-  return api ? IDispClientAPI::GetConstraintFolder(api).str() : std::u16string();
+  if (!api) return {};
+  // File names are appended to it, so it ends in "\" like every other folder here, whether
+  // or not the host wrote one; an empty answer stays empty (no folder).
+  const std::u16string folder = IDispClientAPI::GetConstraintFolder(api).str();
+  return folder.empty() ? folder : IncludeTrailingBackslash(folder);
 }
 
 std::u16string TempFolder() { return SystemTempFolder(); }

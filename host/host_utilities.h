@@ -36,7 +36,8 @@ std::u16string LibraryFolder();
 // The client API's root folder (operation 770), then "EDIF\", all in upper case; empty
 // without a client API.
 std::u16string EDIFFolder();
-// The folder that client API operation 787 answers; empty without a client API.
+// The folder that client API operation 787 answers, with a "\" added when the host wrote
+// none; empty without a client API or when the host answers an empty text.
 std::u16string ConstraintFolder();
 // The system's temporary folder.
 std::u16string TempFolder();

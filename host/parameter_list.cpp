@@ -16,10 +16,31 @@ std::u16string_view TrimParameterText(std::u16string_view s) {
   return s.substr(b, e - b);
 }
 
+namespace {
+// What the format cannot carry is replaced when stored, so that whatever the module writes
+// reads back as the same entries: "|" (which would end the entry) by the broken bar, and in a
+// name "=" (which would end the name) by the identical-to sign. Both are ordinary characters
+// to every reader of the format.
+constexpr char16_t kBarSubstitute = u'\u00A6';     // broken bar
+constexpr char16_t kEqualsSubstitute = u'\u2261';  // identical to
+
+std::u16string StoredText(std::u16string_view text, bool isName) {
+  std::u16string s(TrimParameterText(text));
+  for (char16_t& c : s) {
+    if (c == u'|') c = kBarSubstitute;
+    else if (isName && c == u'=') c = kEqualsSubstitute;
+  }
+  return s;
+}
+}  // namespace
+
+std::u16string StoredParameterName(std::u16string_view name) { return StoredText(name, true); }
+std::u16string StoredParameterValue(std::u16string_view value) { return StoredText(value, false); }
+
 TParameter::TParameter(std::u16string_view name, std::u16string_view value)
-    : FName(TrimParameterText(name)), FValue(TrimParameterText(value)) {}
-void TParameter::SetName(std::u16string_view name) { FName = TrimParameterText(name); }
-void TParameter::SetValue(std::u16string_view value) { FValue = TrimParameterText(value); }
+    : FName(StoredParameterName(name)), FValue(StoredParameterValue(value)) {}
+void TParameter::SetName(std::u16string_view name) { FName = StoredParameterName(name); }
+void TParameter::SetValue(std::u16string_view value) { FValue = StoredParameterValue(value); }
 
 // ---- Reading and writing the text ---------------------------------------------------------
 
@@ -63,14 +84,14 @@ std::string TParameterList::GetState_ToString() const { return Utf16ToUtf8(GetSt
 // ---- Items --------------------------------------------------------------------------------
 
 const TParameter* TParameterList::GetState_ParameterByName(std::u16string_view name) const {
-  const std::u16string_view key = TrimParameterText(name);
+  const std::u16string key = StoredParameterName(name);
   for (const auto& p : FItems)
     if (EqualsIgnoreCase(p->Name(), key)) return p.get();
   return nullptr;
 }
 
 bool TParameterList::SetState_RemoveByName(std::u16string_view name) {
-  const std::u16string_view key = TrimParameterText(name);
+  const std::u16string key = StoredParameterName(name);
   for (auto it = FItems.begin(); it != FItems.end(); ++it) {
     if (EqualsIgnoreCase((*it)->Name(), key)) {
       FItems.erase(it);

@@ -3,7 +3,10 @@
 // reads and writes the same text, so the format below binds exactly:
 //
 //   - entries are separated by a single "|"; there is no quoting and no escape, so a name can
-//     hold neither "=" nor "|" and a value cannot hold "|";
+//     hold neither "=" nor "|" and a value cannot hold "|": when a name or value is stored,
+//     "|" becomes the broken bar U+00A6 and "=" in a name the identical-to sign U+2261, so that what the
+//     module writes reads back as the same entries (look-ups apply the same rule to the name
+//     asked for);
 //   - the first "=" of an entry ends its name; later "=" belong to the value; an entry without
 //     "=" is dropped when read, and so is an entry whose name is empty or blank;
 //   - names and values are trimmed of every character at or below the blank when stored;
@@ -28,6 +31,10 @@ namespace s4 {
 
 // Strips every character at or below the blank from both ends, as the format requires.
 std::u16string_view TrimParameterText(std::u16string_view s);
+// A name or value as an item stores it: trimmed, with the separators the format cannot carry
+// replaced (see above).
+std::u16string StoredParameterName(std::u16string_view name);
+std::u16string StoredParameterValue(std::u16string_view value);
 
 class TParameter {
  public:

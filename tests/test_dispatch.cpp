@@ -3,6 +3,9 @@
 #include <cstdint>
 #include <vector>
 
+#include "platform/path.h"
+#include "simhost/sim_dispatch.h"
+#include "tests/host_test_folder.h"
 #include "tests/module_fixture.h"
 
 namespace s4::test {
@@ -238,12 +241,35 @@ TEST(Dispatch, ResultReplacesAndReleasesWhatVarResultHeld) {
 
 TEST(Dispatch, NullVarResultStillRunsTheOperation) {
   auto d = Driver(3);
-  Variant file(u"custom.Constraint");
-  VARIANT arg = file.raw();
-  DISPPARAMS one{&arg, nullptr, 1, 0};
-  EXPECT_EQ(RawInvoke(d.get(), kSetEmbeddedConstraintFile, &one, nullptr), S_OK);
   DISPPARAMS none{nullptr, nullptr, 0, 0};
-  EXPECT_EQ(RawInvoke(d.get(), kGetDeviceName, &none, nullptr), S_OK);
+  // SetVireoDevice answers a boolean, dropped here; the device it stores is what
+  // GetVireoDevice answers afterwards.
+  auto device = sim::SimObject::Make("device");
+  VARIANT deviceArg;
+  VariantInit(&deviceArg);
+  deviceArg.vt = VT_DISPATCH;
+  deviceArg.pdispVal = device->dispatch();
+  DISPPARAMS withDevice{&deviceArg, nullptr, 1, 0};
+  ASSERT_EQ(RawInvoke(d.get(), kSetVireoDevice, &withDevice, nullptr), S_OK);
+  Variant attached;
+  ASSERT_EQ(RawInvoke(d.get(), 503753 /* GetVireoDevice */, &none, attached.get()), S_OK);
+  ASSERT_EQ(attached.vt(), VT_DISPATCH);
+  EXPECT_EQ(attached.raw().pdispVal, device->dispatch());
+  // An operation without output: the file it stores is the one the driver then offers.
+  TempFolder tmp;
+  const std::u16string custom = ToHostPath(tmp.Write("mine.Constraint", ""));
+  Variant file{std::u16string_view(custom)};
+  VARIANT fileArg = file.raw();
+  DISPPARAMS withFile{&fileArg, nullptr, 1, 0};
+  ASSERT_EQ(RawInvoke(d.get(), kSetEmbeddedConstraintFile, &withFile, nullptr), S_OK);
+  EXPECT_EQ(Text(CallDispatch(d.get(), 503821 /* GetEmbeddedConstraintFile */).value), Utf16ToUtf8(custom));
+  // Drivers are never freed: let the device go again.
+  VARIANT nothing;
+  VariantInit(&nothing);
+  nothing.vt = VT_DISPATCH;
+  nothing.pdispVal = nullptr;
+  DISPPARAMS withNothing{&nothing, nullptr, 1, 0};
+  EXPECT_EQ(RawInvoke(d.get(), kSetVireoDevice, &withNothing, nullptr), S_OK);
 }
 
 TEST(Dispatch, OperationsWithoutOutputLeaveVarResultUntouched) {

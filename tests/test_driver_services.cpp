@@ -110,6 +110,21 @@ TEST(DriverServices, EmbeddedConstraintFileCandidates) {
             Utf16ToUtf8(tmp.host("constraints/")) + device + ".Constraint");
 }
 
+TEST(DriverServices, ConstraintFolderWithoutTheFinalBackslash) {
+  TempFolder tmp;
+  sim::HostDescription d;
+  d.hostFolder = tmp.os("host");
+  std::u16string folder = tmp.host("constraints/");
+  folder.pop_back();  // as a host may write it
+  d.constraintFolder = folder;
+  sim::SimHost::Configure(d);
+  auto driver = Driver(0);
+  const std::string device = CallText(driver.get(), s4::dispid::DeviceInformation::GetDeviceName);
+  tmp.Write("constraints/" + device + ".Constraint", "");
+  EXPECT_EQ(CallText(driver.get(), did::GetEmbeddedConstraintFile),
+            Utf16ToUtf8(tmp.host("constraints/")) + device + ".Constraint");
+}
+
 TEST(DriverServices, VendorToolsAndLibraryFolder) {
   TempFolder tmp;
   sim::HostDescription d;

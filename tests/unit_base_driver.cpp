@@ -2,7 +2,10 @@
 // flow caches and the control-register properties.
 #include <gtest/gtest.h>
 
+#include <stdexcept>
+
 #include "driver/referenced_object.h"
+#include "boundaryscan/bsdl_entity.h"
 #include "driver/vireo_driver.h"
 #include "tests/driver_defaults.h"
 
@@ -127,6 +130,56 @@ TEST(TVireoDriver, ControlRegisterPropertiesWriteOneBitEach) {
   d->SetControlBit(kReset, false);
   EXPECT_EQ(d->ControlRegister(), 0xDF);
   EXPECT_FALSE(d->ControlBit(kReset));
+}
+
+// A rack view whose release fails the way a host call fails inside the module: by raising.
+struct FailingView : IDispatch {
+  int releases = 0;
+  HRESULT STDMETHODCALLTYPE QueryInterface(REFIID, void** out) override {
+    *out = nullptr;
+    return E_NOINTERFACE;
+  }
+  ULONG STDMETHODCALLTYPE AddRef() override { return 2; }
+  ULONG STDMETHODCALLTYPE Release() override {
+    ++releases;
+    throw std::runtime_error("the host call failed");
+  }
+  HRESULT STDMETHODCALLTYPE GetTypeInfoCount(UINT*) override { return E_NOTIMPL; }
+  HRESULT STDMETHODCALLTYPE GetTypeInfo(UINT, LCID, ITypeInfo**) override { return E_NOTIMPL; }
+  HRESULT STDMETHODCALLTYPE GetIDsOfNames(REFIID, LPOLESTR*, UINT, LCID, DISPID*) override { return E_NOTIMPL; }
+  HRESULT STDMETHODCALLTYPE Invoke(DISPID, REFIID, LCID, WORD, DISPPARAMS*, VARIANT*, EXCEPINFO*, UINT*) override {
+    return E_FAIL;
+  }
+};
+
+struct DriverWithView : TVireoDriver {
+  DriverWithView() : TVireoDriver(u".VHD") {}
+  void Attach(IDispatch* view) { FRackView = ComPtr<IDispatch>::Share(view); }
+};
+
+TEST(TVireoDriver, AFailingReleaseOfResourcesIsAnErrorButNeverEndsTheProcess) {
+  FailingView view;
+  auto* d = TAbstractSupportService::Create<DriverWithView>();
+  d->Attach(&view);
+  // Through Invoke: the failure is the operation's E_UNEXPECTED, and the view is let go.
+  EXPECT_EQ(CallDispatch(d->AsDispatch(), 503812 /* ReleaseResources */).hr, E_UNEXPECTED);
+  EXPECT_EQ(view.releases, 1);
+  EXPECT_EQ(CallDispatch(d->AsDispatch(), 503812).hr, S_OK) << "nothing left to release";
+  // In the destructor the same failure is swallowed: destroying the driver returns.
+  d->Attach(&view);
+  delete d;
+  EXPECT_EQ(view.releases, 2);
+}
+
+// The deleter of boundary-scan model objects runs in destructors: an object that refuses
+// destruction (still referenced) stays alive instead of the refusal escaping.
+TEST(TVireoDriver, ModelObjectsStillReferencedAreLeftAliveByTheirOwner) {
+  struct Model : TDispatchObject {};
+  Model* m = TDispatchObject::Create<Model>();
+  m->AddRef();
+  { Owned<Model> owner(m); }  // ~unique_ptr must not raise
+  EXPECT_EQ(m->RefCount(), 1);
+  m->Release();
 }
 
 TEST(TVireoDriver, EmbeddedConstraintFileIsStored) {

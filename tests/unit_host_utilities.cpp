@@ -105,6 +105,23 @@ TEST_F(HostUtilities, FoldersAndPluginFolders) {
   EXPECT_EQ(host::EmbeddedExtensionFolder(), host::SystemFolder());
 }
 
+// The host may write its constraint folder with or without the final "\"; file names are
+// appended to it, so it always ends in one (and no answer stays no folder).
+TEST_F(HostUtilities, ConstraintFolderEndsInABackslash) {
+  const struct { const char16_t* host; const char16_t* folder; } cases[] = {
+      {u"C:\\Host\\Constraints\\", u"C:\\Host\\Constraints\\"},
+      {u"C:\\Host\\Constraints", u"C:\\Host\\Constraints\\"},
+      {u"\\\\server\\share", u"\\\\server\\share\\"},
+      {u"", u""},
+  };
+  for (const auto& c : cases) {
+    auto d = Describe();
+    d.constraintFolder = c.host;
+    sim::SimHost::Configure(d);
+    EXPECT_EQ(host::ConstraintFolder(), c.folder) << Utf16ToUtf8(c.host);
+  }
+}
+
 TEST_F(HostUtilities, DeviceFamilyDictionaryAndClockCycles) {
   tmp.Write("plugA/VireoConfig.ini", "[General]\nDeviceFamily=Stratix4\nDeviceVendor=FirstVendor\nEDIF=S4A\n"
                                      "[ClockCore]\nCycles=-5\n");

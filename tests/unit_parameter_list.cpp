@@ -62,6 +62,55 @@ TEST(ParameterList, WritesTheTextFormat) {
   EXPECT_EQ(v, u"");
 }
 
+// A name or value the module writes never becomes other entries when read back: the
+// separators it holds are stored as visible substitutes ("|" as U+00A6, "=" in a name as
+// U+2261), and a look-up by the name as first given still finds the item.
+TEST(ParameterList, SeparatorsInNamesAndValuesNeverSplitAnEntry) {
+  struct Case {
+    const char16_t* name;
+    const char16_t* value;
+    const char16_t* storedName;
+    const char16_t* storedValue;
+  } cases[] = {
+      {u"Message", u"a|Action=ResetDevice", u"Message", u"a\u00A6Action=ResetDevice"},
+      {u"Message", u"|", u"Message", u"\u00A6"},
+      {u"Message", u" | x | ", u"Message", u"\u00A6 x \u00A6"},
+      {u"Message", u"x=y|=z", u"Message", u"x=y\u00A6=z"},  // "=" in a value is kept
+      {u"a=b", u"c", u"a\u2261b", u"c"},
+      {u"=lead", u"v", u"\u2261lead", u"v"},
+      {u"a|b", u"v", u"a\u00A6b", u"v"},
+      {u"|", u"", u"\u00A6", u""},
+      {u"Name", u"\u00A6 already", u"Name", u"\u00A6 already"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(Utf16ToUtf8(c.name) + " / " + Utf16ToUtf8(c.value));
+    TParameterList written;
+    written.SetState_AddParameter(u"Before", u"1");
+    written.SetState_AddParameter(c.name, c.value);
+    written.SetState_AddParameter(u"After", u"2");
+    TParameterList back;
+    back.SetState(written.GetState());
+    ASSERT_EQ(back.Count(), 3u) << Utf16ToUtf8(written.GetState());
+    EXPECT_EQ(back.Item(0).Name(), u"Before");
+    EXPECT_EQ(back.Item(1).Name(), c.storedName);
+    EXPECT_EQ(back.Item(1).Value(), c.storedValue);
+    EXPECT_EQ(back.Item(2).Value(), u"2");
+    EXPECT_EQ(Dump(back), Dump(written)) << "the list holds what it writes";
+    for (const TParameterList* list : {&written, &back}) {
+      std::u16string v;
+      EXPECT_TRUE(list->GetState_ParameterAsString(c.name, v));
+      EXPECT_EQ(v, c.storedValue);
+    }
+    std::u16string action = u"stale";
+    EXPECT_FALSE(GetParameterFromString(written.GetState(), u"Action", action)) << "no entry was smuggled in";
+  }
+  TParameter p(u"x", u"y");
+  p.SetName(u"n=|m");
+  p.SetValue(u"v|w");
+  EXPECT_EQ(p.Name(), u"n\u2261\u00A6m");
+  EXPECT_EQ(p.Value(), u"v\u00A6w");
+}
+
 TEST(ParameterList, DoublesUseThePointAndFifteenDigits) {
   struct Case {
     double value;

@@ -6,12 +6,16 @@
 // Properties checked for every input:
 //   1. reading any text never crashes;
 //   2. what was read, written and read again gives the same names and values;
-//   3. a list built from arbitrary names and values that the format can hold (no "=" or "|"
-//      in a name, no "|" in a value) reads back with the same trimmed names and values.
+//   3. a list built from arbitrary names and values, separators included, reads back as the
+//      same entries: one per name that is not blank, with the trimmed name and value in which
+//      "|" reads as U+00A6 and "=" in a name as U+2261 -- what the list itself holds.
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
 #include <string>
+#include <string_view>
+#include <utility>
+#include <vector>
 
 #include "host/parameter_list.h"
 
@@ -59,20 +63,22 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     s4::GetParameterFromString(*text, u"Action", value);
   }
 
-  // Names and values cut from the input at byte 0x00; separators the format cannot hold are
-  // replaced, everything else kept.
+  // Names and values cut from the input at byte 0x00, separators and all.
   s4::TParameterList built;
   std::vector<std::pair<std::u16string, std::u16string>> expected;
   std::u16string name, current;
   bool inValue = false;
+  auto substituted = [](std::u16string_view text, bool isName) {
+    std::u16string t(s4::TrimParameterText(text));
+    for (char16_t& c : t) {
+      if (c == u'|') c = u'\u00A6';
+      else if (isName && c == u'=') c = u'\u2261';
+    }
+    return t;
+  };
   auto flush = [&] {
-    for (char16_t& c : name)
-      if (c == u'=' || c == u'|') c = u'_';
-    for (char16_t& c : current)
-      if (c == u'|') c = u'/';
     built.SetState_AddParameter(name, current);
-    const std::u16string_view n = s4::TrimParameterText(name);
-    if (!n.empty()) expected.emplace_back(n, s4::TrimParameterText(current));
+    if (!s4::TrimParameterText(name).empty()) expected.emplace_back(substituted(name, true), substituted(current, false));
     name.clear();
     current.clear();
   };
@@ -89,6 +95,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   s4::TParameterList back;
   back.SetState(built.GetState());
   Check(back.Count() == expected.size());
+  Check(SameItems(back, built));
   for (std::size_t i = 0; i < expected.size(); ++i) {
     Check(back.Item(i).Name() == expected[i].first);
     Check(back.Item(i).Value() == expected[i].second);
