@@ -285,10 +285,17 @@ void StoreResult(VARIANT& out, R&& r) {
 template <class Root>
 using Thunk = HRESULT (*)(Root& self, DISPPARAMS& params, VARIANT* result, UINT* argErr);
 
+// The operation's signature as the host's interface tables write it, for checks against
+// them: "Result(Argument,...)" with Integer, Cardinal, Int64, Double, Boolean, WideString,
+// IDispatch, Enum8 (an 8-bit enumeration, carried as Integer), Low32, Raw32, InOutFlag and
+// none (no result).
+using Signature = std::string (*)();
+
 template <class Root>
 struct Entry {
   DISPID id;
   Thunk<Root> thunk;
+  Signature signature = nullptr;
 };
 
 template <class Root>
@@ -386,12 +393,42 @@ HRESULT CallWith(Root& root, DISPPARAMS& params, VARIANT* result, UINT* argErr,
   }
 }
 
+template <class T>
+constexpr const char* TypeName() {
+  using U = std::remove_cvref_t<T>;
+  if constexpr (std::is_void_v<U>) return "none";
+  else if constexpr (std::is_same_v<U, bool>) return "Boolean";
+  else if constexpr (std::is_enum_v<U>) return sizeof(U) == 1 ? "Enum8" : "Enum";
+  else if constexpr (std::is_same_v<U, std::int32_t>) return "Integer";
+  else if constexpr (std::is_same_v<U, std::uint32_t>) return "Cardinal";
+  else if constexpr (std::is_same_v<U, std::int64_t>) return "Int64";
+  else if constexpr (std::is_same_v<U, double>) return "Double";
+  else if constexpr (std::is_same_v<U, WideString> || std::is_same_v<U, std::u16string> ||
+                     std::is_same_v<U, std::u16string_view>)
+    return "WideString";
+  else if constexpr (std::is_same_v<U, ComPtr<IDispatch>> || std::is_same_v<U, IDispatch*>) return "IDispatch";
+  else if constexpr (std::is_same_v<U, Low32>) return "Low32";
+  else if constexpr (std::is_same_v<U, Raw32>) return "Raw32";
+  else if constexpr (std::is_same_v<U, InOutFlag>) return "InOutFlag";
+  else return "?";  // a type the tables have no word for
+}
+
 template <class Root, auto Method, class R, class Tuple>
 struct ThunkFor;
 template <class Root, auto Method, class R, class... A>
 struct ThunkFor<Root, Method, R, std::tuple<A...>> {
   static HRESULT Call(Root& root, DISPPARAMS& params, VARIANT* result, UINT* argErr) {
     return CallWith<Root, Method, R, A...>(root, params, result, argErr, std::index_sequence_for<A...>{});
+  }
+  static std::string Describe() {
+    std::string s = TypeName<R>();
+    s += '(';
+    const char* names[] = {TypeName<A>()..., ""};
+    for (std::size_t i = 0; i < sizeof...(A); ++i) {
+      if (i) s += ',';
+      s += names[i];
+    }
+    return s + ')';
   }
 };
 
@@ -400,7 +437,8 @@ template <class Root, DISPID Id, auto Method>
 constexpr Entry<Root> Bind() {
   using T = MethodTraits<decltype(Method)>;
   static_assert(std::is_base_of_v<Root, typename T::Class>, "the operation must belong to the dispatch family");
-  return Entry<Root>{Id, &ThunkFor<Root, Method, typename T::Result, typename T::Args>::Call};
+  using F = ThunkFor<Root, Method, typename T::Result, typename T::Args>;
+  return Entry<Root>{Id, &F::Call, &F::Describe};
 }
 
 // The common part of every Invoke: find the DISPID, check the parameter block, run the thunk.
