@@ -1,7 +1,8 @@
 // s4host sim-serve [DEVICE]: serves a simulated JTAG chain on the loopback interface, over the
 // XVC protocol and OpenOCD's remote_bitbang protocol, so that other JTAG programs (or s4host
-// itself with --cable xvc://127.0.0.1:PORT) can drive it. After each client it reports what
-// the simulated device received.
+// itself with --cable xvc://127.0.0.1:PORT) can drive it. Clients are served at once, their
+// requests taking turns on the chain; after each client it reports what the simulated device
+// received and how the client's connection ended.
 #include <atomic>
 #include <csignal>
 #include <cstdio>
@@ -28,6 +29,7 @@ void Register(CLI::App& app, GlobalOptions& globals, int& exitCode) {
     std::string idcode;
     std::string expect;
     int clients = 0;
+    double idleTimeout = 120;
     std::size_t configurationClocks = 0;
     bool configured = false;
     std::uint32_t userCode = 0xFFFFFFFFu;
@@ -44,6 +46,9 @@ void Register(CLI::App& app, GlobalOptions& globals, int& exitCode) {
   cmd->add_option("--configuration-clocks", o->configurationClocks,
                   "Bits after PROGRAM that the device ignores before the image (default 0)");
   cmd->add_option("--clients", o->clients, "Stop after this many clients (default: serve until interrupted)");
+  cmd->add_option("--idle-timeout", o->idleTimeout,
+                  "Disconnect a client that sends nothing for this many seconds; 0: never (default 120)")
+      ->check(CLI::Range(0.0, 86400.0));
   cmd->add_flag("--configured", o->configured, "The device starts configured");
   cmd->add_option("--sim-usercode", o->userCode, "The device's user code");
   cmd->footer("Example: s4host sim-serve 0 --idcode 0x02B050DD --expect design.rbf\n"
@@ -100,24 +105,42 @@ void Register(CLI::App& app, GlobalOptions& globals, int& exitCode) {
     std::signal(SIGINT, StopServing);
     std::signal(SIGTERM, StopServing);
     std::vector<std::thread> threads;
-    for (auto& s : servers) threads.emplace_back([&s] { s->Run(g_stop); });
+    for (auto& s : servers) {
+      s->SetIdleTimeout(std::chrono::milliseconds(static_cast<long long>(o->idleTimeout * 1000)));
+      threads.emplace_back([&s] { s->Run(g_stop); });
+    }
+    // Clients of both servers are numbered together in the order they end; each report
+    // carries that client's own protocol error, if it had one.
     int reported = 0;
+    const auto report = [&] {
+      for (const auto& s : servers) {
+        const char* protocol = s->protocol() == sim::JtagServer::Protocol::Xvc ? "XVC" : "remote_bitbang";
+        for (const auto& r : s->TakeReports()) {
+          if (r.end == sim::JtagServer::ClientReport::End::Refused) {
+            std::printf("%s client refused: %s\n", protocol, r.message.c_str());
+            continue;
+          }
+          std::lock_guard guard(lock);
+          std::printf("client %d (%s) done: %zu bits received since PROGRAM, CONF_DONE %s%s\n", ++reported, protocol,
+                      fpga->Received().size(), fpga->ConfDone() ? "high" : "low",
+                      o->expect.empty() ? "" : (fpga->BitstreamIsImage() ? ", the expected image" : ", NOT the expected image"));
+          if (r.end == sim::JtagServer::ClientReport::End::ProtocolError)
+            std::printf("  protocol error: %s\n", r.message.c_str());
+          else if (!r.message.empty())
+            std::printf("  %s\n", r.message.c_str());
+        }
+      }
+      std::fflush(stdout);
+    };
     while (!g_stop) {
       std::this_thread::sleep_for(std::chrono::milliseconds(100));
+      report();
       int served = 0;
       for (const auto& s : servers) served += s->ClientsServed();
-      for (; reported < served; ++reported) {
-        std::lock_guard guard(lock);
-        std::printf("client %d done: %zu bits received since PROGRAM, CONF_DONE %s%s\n", reported + 1,
-                    fpga->Received().size(), fpga->ConfDone() ? "high" : "low",
-                    o->expect.empty() ? "" : (fpga->BitstreamIsImage() ? ", the expected image" : ", NOT the expected image"));
-        for (const auto& s : servers)
-          if (!s->LastError().empty()) std::printf("  protocol error: %s\n", s->LastError().c_str());
-        std::fflush(stdout);
-      }
       if (o->clients > 0 && served >= o->clients) g_stop = true;
     }
     for (auto& t : threads) t.join();
+    report();
     exitCode = kExitOk;
   });
 }

@@ -4,8 +4,13 @@
 // independent implementations before the module is judged against it.
 #include <gtest/gtest.h>
 
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <poll.h>
+#include <sys/socket.h>
 #include <unistd.h>
 
+#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -14,6 +19,7 @@
 #include <random>
 #include <sstream>
 #include <string>
+#include <thread>
 
 #include "simhost/jtag_chain.h"
 #include "simhost/jtag_servers.h"
@@ -323,6 +329,143 @@ TEST(XvcCableTest, HostChannelOverXvcReachesTheServedChain) {
   EXPECT_EQ(port, 2542);
   for (const char* bad : {"xvc://host", "tcp://h:1", "xvc://:5", "xvc://h:0", "xvc://h:70000", "xvc://h:12x"})
     EXPECT_FALSE(XvcCable::ParseAddress(bad, host, port)) << bad;
+}
+
+// ---- Several clients at once -----------------------------------------------------------------
+
+// A raw TCP client on 127.0.0.1 that sends what it is told and otherwise stays silent.
+struct RawClient {
+  int fd = -1;
+  explicit RawClient(std::uint16_t port) {
+    fd = ::socket(AF_INET, SOCK_STREAM, 0);
+    sockaddr_in addr{};
+    addr.sin_family = AF_INET;
+    addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    addr.sin_port = htons(port);
+    EXPECT_EQ(::connect(fd, reinterpret_cast<sockaddr*>(&addr), sizeof addr), 0);
+  }
+  ~RawClient() { ::close(fd); }
+  void Send(const std::string& bytes) const { ::send(fd, bytes.data(), bytes.size(), MSG_NOSIGNAL); }
+  // True when the server closed the connection within `ms`.
+  bool ClosedWithin(int ms) const {
+    const auto until = std::chrono::steady_clock::now() + std::chrono::milliseconds(ms);
+    char buf[256];
+    while (std::chrono::steady_clock::now() < until) {
+      pollfd p{fd, POLLIN, 0};
+      if (::poll(&p, 1, 50) > 0 && ::recv(fd, buf, sizeof buf, 0) <= 0) return true;
+    }
+    return false;
+  }
+};
+
+// Waits (a bounded while) for the server to have served `n` clients and answers their reports.
+std::vector<JtagServer::ClientReport> ReportsOf(JtagServer& server, int n) {
+  std::vector<JtagServer::ClientReport> all;
+  for (int i = 0; i < 200 && static_cast<int>(all.size()) < n; ++i) {
+    for (auto& r : server.TakeReports()) all.push_back(r);
+    if (static_cast<int>(all.size()) < n) std::this_thread::sleep_for(std::chrono::milliseconds(50));
+  }
+  return all;
+}
+
+TEST(JtagServerClients, AnIdleClientHoldsUpNoOtherClient) {
+  for (const auto protocol : {JtagServer::Protocol::Xvc, JtagServer::Protocol::RemoteBitbang}) {
+    JtagChain chain;
+    chain.Add(std::make_unique<FamilyDevice>(FamilyDeviceSpec::ForBaseName("EP4SGX70D", 0x024090DDu)));
+    JtagServer xvc(chain, JtagServer::Protocol::Xvc, 0);
+    JtagServer server(chain, protocol, 0, &xvc.mutex());
+    xvc.Start();
+    server.Start();
+    // One client connected and silent on the server, one half way through a request.
+    RawClient idle(server.Port());
+    RawClient halfway(server.Port());
+    halfway.Send(protocol == JtagServer::Protocol::Xvc ? "shift:" : "0");
+    // Another program still reaches the chain, over XVC (the timeout turns a hang into an error).
+    auto channel = SimJtagChannel::Make(XvcCable::Connect("127.0.0.1", xvc.Port(), std::chrono::seconds(10)), {10});
+    channel->Open();
+    EXPECT_EQ(channel->ScanIdCodes(), (std::vector<std::uint32_t>{0x024090DDu}));
+    // And so does a third client of the server the silent ones hold.
+    if (protocol == JtagServer::Protocol::Xvc) {
+      auto third = SimJtagChannel::Make(XvcCable::Connect("127.0.0.1", server.Port(), std::chrono::seconds(10)), {10});
+      third->Open();
+      EXPECT_EQ(third->ScanIdCodes(), (std::vector<std::uint32_t>{0x024090DDu}));
+    } else {
+      RawClient third(server.Port());
+      third.Send("R");
+      pollfd p{third.fd, POLLIN, 0};
+      EXPECT_GT(::poll(&p, 1, 10000), 0) << "no answer while other clients are connected";
+    }
+    // Stop ends the connections that are still open instead of waiting for them.
+    server.Stop();
+    xvc.Stop();
+    EXPECT_TRUE(idle.ClosedWithin(5000));
+    EXPECT_TRUE(halfway.ClosedWithin(5000));
+  }
+}
+
+TEST(JtagServerClients, EachClientIsReportedWithItsOwnEnd) {
+  using End = JtagServer::ClientReport::End;
+  JtagChain chain;
+  chain.Add(std::make_unique<FamilyDevice>(FamilyDeviceSpec::ForBaseName("EP4SGX70D", 0x024090DDu)));
+  JtagServer server(chain, JtagServer::Protocol::Xvc, 0);
+  server.SetIdleTimeout(std::chrono::milliseconds(300));
+  server.Start();
+  {
+    RawClient bad(server.Port());
+    bad.Send("bogus:");
+    EXPECT_TRUE(bad.ClosedWithin(5000));
+  }
+  const auto first = ReportsOf(server, 1);
+  ASSERT_EQ(first.size(), 1u);
+  EXPECT_EQ(first[0].number, 1);
+  EXPECT_EQ(first[0].end, End::ProtocolError);
+  EXPECT_EQ(first[0].message, "XVC: unknown request 'bogus:'");
+  {
+    // A sound client after a broken one: its report carries no error of the other's.
+    auto channel = SimJtagChannel::Make(XvcCable::Connect("127.0.0.1", server.Port()), {10});
+    channel->Open();
+    EXPECT_EQ(channel->ScanIdCodes(), (std::vector<std::uint32_t>{0x024090DDu}));
+  }
+  {
+    RawClient idle(server.Port());
+    EXPECT_TRUE(idle.ClosedWithin(5000));  // the idle timeout
+  }
+  const auto reports = ReportsOf(server, 2);
+  ASSERT_EQ(reports.size(), 2u);
+  EXPECT_EQ(reports[0].number, 2);
+  EXPECT_EQ(reports[0].end, End::Closed);
+  EXPECT_EQ(reports[0].message, "");
+  EXPECT_EQ(reports[1].number, 3);
+  EXPECT_EQ(reports[1].end, End::Idle);
+  EXPECT_EQ(reports[1].message, "disconnected: nothing for 0.3 s");
+  EXPECT_EQ(server.LastError(), "XVC: unknown request 'bogus:'");
+  EXPECT_EQ(server.ClientsServed(), 3);
+  server.Stop();
+}
+
+TEST(JtagServerClients, ClientsBeyondTheLimitAreTurnedAwayAndReported) {
+  JtagChain chain;
+  chain.Add(std::make_unique<FamilyDevice>(FamilyDeviceSpec::ForBaseName("EP4SGX70D", 0x024090DDu)));
+  JtagServer server(chain, JtagServer::Protocol::RemoteBitbang, 0);
+  server.Start();
+  std::vector<std::unique_ptr<RawClient>> clients;
+  for (int i = 0; i < JtagServer::kMaxClients; ++i) {
+    clients.push_back(std::make_unique<RawClient>(server.Port()));
+    clients.back()->Send("R");  // answered: this one has been accepted
+    char answer = 0;
+    pollfd p{clients.back()->fd, POLLIN, 0};
+    ASSERT_GT(::poll(&p, 1, 10000), 0) << "client " << i;
+    ASSERT_EQ(::recv(clients.back()->fd, &answer, 1, 0), 1);
+    EXPECT_TRUE(answer == '0' || answer == '1');
+  }
+  RawClient extra(server.Port());
+  EXPECT_TRUE(extra.ClosedWithin(5000));
+  const auto reports = ReportsOf(server, 1);
+  ASSERT_EQ(reports.size(), 1u);
+  EXPECT_EQ(reports[0].end, JtagServer::ClientReport::End::Refused);
+  EXPECT_EQ(reports[0].number, JtagServer::kMaxClients + 1);
+  EXPECT_EQ(server.ClientsServed(), 0);
+  server.Stop();
 }
 
 }  // namespace
