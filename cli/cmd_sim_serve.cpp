@@ -18,6 +18,7 @@ namespace s4::cli {
 namespace {
 
 std::atomic<bool> g_stop{false};
+std::atomic<bool> g_failed{false};
 extern "C" void StopServing(int) { g_stop = true; }
 
 void Register(CLI::App& app, GlobalOptions& globals, int& exitCode) {
@@ -107,7 +108,16 @@ void Register(CLI::App& app, GlobalOptions& globals, int& exitCode) {
     std::vector<std::thread> threads;
     for (auto& s : servers) {
       s->SetIdleTimeout(std::chrono::milliseconds(static_cast<long long>(o->idleTimeout * 1000)));
-      threads.emplace_back([&s] { s->Run(g_stop); });
+      threads.emplace_back([&s] {
+        // An exception must not leave a thread (that would abort): it ends the serving.
+        try {
+          s->Run(g_stop);
+        } catch (const std::exception& e) {
+          std::fprintf(stderr, "s4host: sim-serve: the server on port %u failed: %s\n", s->Port(), e.what());
+          g_failed = true;
+          g_stop = true;
+        }
+      });
     }
     // Clients of both servers are numbered together in the order they end; each report
     // carries that client's own protocol error, if it had one.
@@ -141,7 +151,7 @@ void Register(CLI::App& app, GlobalOptions& globals, int& exitCode) {
     }
     for (auto& t : threads) t.join();
     report();
-    exitCode = kExitOk;
+    exitCode = g_failed ? kExitEnvironment : kExitOk;
   });
 }
 

@@ -12,6 +12,7 @@
 #include <cstdio>
 #include <cstring>
 #include <stdexcept>
+#include <system_error>
 #include <vector>
 
 namespace s4::sim {
@@ -196,8 +197,15 @@ void JtagServer::Run(const std::atomic<bool>& stop, int maxClients) {
     c->stop = &stop;
     c->idle = idleTimeout_;
     Connection* raw = c.get();
+    try {
+      raw->thread = std::thread([this, raw] { Serve(*raw); });
+    } catch (const std::system_error& e) {
+      ::close(fd);
+      --accepted;
+      Finish(number_, ClientReport::End::Refused, std::string("no thread for it: ") + e.what());
+      continue;
+    }
     clients.push_back(std::move(c));
-    raw->thread = std::thread([this, raw] { Serve(*raw); });
   }
   // Every connection sees the stop flag within a tick.
   for (auto& c : clients) c->thread.join();
