@@ -66,10 +66,14 @@ void Register(CLI::App& app, GlobalOptions& globals, int& exitCode) {
     } catch (const std::exception& e) {
       throw CommandError{kExitFailure, std::string("reading the entity: ") + e.what()};
     }
+    const std::string provenance = BsdlSourceProvenance(DevicePackageOf(d.driver.get()));
     const std::string header = "Boundary-scan description of " + description.entity + " (device " + d.name +
-                               "), written by s4host from the module's built-in tables.\n"
-                               "The built-in tables are synthesized, not vendor data: which ball carries which "
-                               "cell is made up.";
+                               "), written by s4host from the module's built-in tables.\n" +
+                               (provenance == "synthesized"
+                                    ? "Provenance: synthesized. The built-in table of this device is synthesized, "
+                                      "not vendor data: which ball carries which cell is made up."
+                                    : "Provenance: " + provenance + ". The built-in table of this device was made "
+                                      "from the source file that replaced the synthesized one.");
     const std::string text = bsdl::Write(description, header);
     for (const bsdl::Finding& f : bsdl::Validate(description))
       std::cerr << "s4host: warning: " << bsdl::Format(description.entity, f) << "\n";

@@ -30,7 +30,8 @@ void Register(CLI::App& app, GlobalOptions& globals, int& exitCode) {
   cmd->callback([&globals, &exitCode, o] {
     const auto& module = LoadModule(globals);
     const DeviceEntry& d = ResolveDevice(module, o->device);
-    const std::string provenance = PinDataProvenance(DevicePackageOf(d.driver.get()));
+    const std::string package = DevicePackageOf(d.driver.get());
+    const std::string provenance = PinDataProvenance(package), bsdlProvenance = BsdlSourceProvenance(package);
     nlohmann::json answers = nlohmann::json::object();
     bool failed = false;
     if (!o->json) std::cout << "kind " << d.kind << "\n";
@@ -48,12 +49,18 @@ void Register(CLI::App& app, GlobalOptions& globals, int& exitCode) {
       if (!o->json) std::cout << name << ": " << DescribeValue(r.value.raw()) << "\n";
     }
     if (o->json) {
-      std::cout << nlohmann::json{{"kind", d.kind}, {"name", d.name}, {"provenance", provenance}, {"answers", answers}}
+      std::cout << nlohmann::json{{"kind", d.kind},
+                                  {"name", d.name},
+                                  {"provenance", provenance},
+                                  {"bsdl_provenance", bsdlProvenance},
+                                  {"answers", answers}}
                        .dump(2)
                 << "\n";
     } else {
       std::cout << "provenance of the pin data: " << provenance
                 << (provenance == "synthesized" ? " (made up, not vendor data)" : "") << "\n";
+      std::cout << "provenance of the boundary-scan description: " << bsdlProvenance
+                << (bsdlProvenance == "synthesized" ? " (made up, not vendor data)" : "") << "\n";
     }
     exitCode = failed ? kExitFailure : kExitOk;
   });

@@ -94,7 +94,21 @@ const DeviceEntry& ResolveDevice(const sim::PluginModule& module, const std::str
 std::string PinDataProvenance(const std::string& devicePackage) {
   static const std::map<std::string, std::string> table = {
 #define S4_PIN_PROVENANCE(set, provenance) {set, provenance},
+#define S4_BSDL_PROVENANCE(set, provenance)
 #include "pin_provenance.inc"
+#undef S4_BSDL_PROVENANCE
+#undef S4_PIN_PROVENANCE
+  };
+  auto it = table.find(devicePackage);
+  return it == table.end() ? "unknown" : it->second;
+}
+
+std::string BsdlSourceProvenance(const std::string& devicePackage) {
+  static const std::map<std::string, std::string> table = {
+#define S4_PIN_PROVENANCE(set, provenance)
+#define S4_BSDL_PROVENANCE(set, provenance) {set, provenance},
+#include "pin_provenance.inc"
+#undef S4_BSDL_PROVENANCE
 #undef S4_PIN_PROVENANCE
   };
   auto it = table.find(devicePackage);

@@ -35,6 +35,10 @@ std::vector<std::string> NearestNames(const std::string& text, const std::vector
 // made-up data, "vendor-import" for imported vendor pin-outs; "unknown" otherwise.
 std::string PinDataProvenance(const std::string& devicePackage);
 
+// Where the built-in boundary-scan description of a device package came from: "synthesized"
+// for the synthesizer's sources, "vendor" for a vendor's file put in their place.
+std::string BsdlSourceProvenance(const std::string& devicePackage);
+
 // The device package of a driver: base name + package id, asked through Invoke.
 std::string DevicePackageOf(IDispatch* driver);
 

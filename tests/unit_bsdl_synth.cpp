@@ -45,6 +45,34 @@ TEST(BSDLSynthesizer, APinSetThatCannotCarryTheRecordIsRefused) {
   for (pindata::Pin& p : noFreeJ7.Pins)
     if (p.PinNumber == "J7") p.Options = pindata::kIO;
   EXPECT_THROW(Synthesize(r, noFreeJ7), std::runtime_error);
+  // A TAP ball that the pin set offers as I/O (or as anything but a dedicated pin) would make
+  // the description contradict the pin data.
+  for (std::uint16_t flags : {std::uint16_t(pindata::kIO), std::uint16_t(pindata::kVREF)}) {
+    pindata::PinFile tapAsPin = pins;
+    for (pindata::Pin& p : tapAsPin.Pins)
+      if (p.PinNumber == r.tck) p.Options = flags;
+    EXPECT_THROW(Synthesize(r, tapAsPin), std::runtime_error) << pindata::FlagsToText(flags);
+  }
+}
+
+TEST(BSDLSynthesizer, ASourceIsSynthesizedOnlyWhenItCarriesTheSynthesizersMark) {
+  struct Case {
+    std::string text;
+    std::string_view provenance;
+  } cases[] = {
+      {"-- SYNTHESIZED DATA - NOT VENDOR DATA.\n-- more\nentity X is\n", "synthesized"},
+      {"-- SYNTHESIZED DATA - NOT VENDOR DATA.\r\nentity X is\r\n", "synthesized"},
+      {"\xEF\xBB\xBF-- SYNTHESIZED DATA - NOT VENDOR DATA.\n", "synthesized"},
+      {"-- Copyright the vendor\n-- SYNTHESIZED DATA - NOT VENDOR DATA.\n", "vendor"},
+      {"-- SYNTHESIZED DATA - NOT VENDOR DATA. (or is it)\n", "vendor"},
+      {"entity EP4SGX70DF29 is\n", "vendor"},
+      {"", "vendor"},
+  };
+  for (const Case& c : cases) EXPECT_EQ(BsdlSourceProvenance(c.text), c.provenance) << c.text;
+  for (const RecordFacts& r : Records())
+    EXPECT_EQ(BsdlSourceProvenance(Slurp(std::string(S4_SOURCE_DIR) + "/boundaryscan/data/" + std::string(r.name) + ".bsd")),
+              "synthesized")
+        << r.name;
 }
 
 }  // namespace

@@ -83,7 +83,7 @@ TEST(PinDataValidator, NamesFileLinePinAndRuleOfABrokenFile) {
     const char* rule;
     const char* pin;  // empty: a whole-file rule
   } cases[] = {
-      {"I/O count", "EP4SGX70DF29", "\nA12\t7C\t5\t\tIO,DIFFP\t", "\nA12\t7C\t5\t\tDIFFP\t", "counts", ""},
+      {"I/O count", "EP4SGX70DF29", "\nA12\t7C\t6\t\tIO,DIFFP\t", "\nA12\t7C\t6\t\tDIFFP\t", "counts", ""},
       {"broken pair", "EP4SGX70DF29", "\nA11\t7C\t21\t", "\nA11\t7C\t99\t", "pair", "A10"},
       {"sort order", "EP4SGX70DF29", "\nA10\t7C\t21\t\tIO,DIFFP\t0-10,15-43\nA11\t7C\t21\t\tIO,DIFFN\t0-10,15-43\n",
        "\nA11\t7C\t21\t\tIO,DIFFN\t0-10,15-43\nA10\t7C\t21\t\tIO,DIFFP\t0-10,15-43\n", "order", "A10"},
@@ -94,6 +94,10 @@ TEST(PinDataValidator, NamesFileLinePinAndRuleOfABrokenFile) {
       {"unknown flag", "EP4SGX70DF29", "\tIO,DIFFP\t0-10,15-43\n", "\tIO,DIFFX\t0-10,15-43\n", "format", "A10"},
       {"standard out of range", "EP4SGX70DF29", "\tIO,DIFFP\t0-10,15-43\n", "\tIO,DIFFP\t0-10,15-65\n", "format", "A10"},
       {"newer format", "EP4SGX70DF29", "# format: s4-pins 1", "# format: s4-pins 2", "format", ""},
+      {"TCK ball offered as user I/O", "EP4SGX70DF29", "\nD25\t\t\t\t\t\n", "\nD25\t8A\t\t\tIO\t0-10,15-43\n", "tap", "D25"},
+      {"TRST ball as half of a pair", "EP4SGX70DF29", "\nD26\t\t\t\t\t\n", "\nD26\t\tX1\t\tDIFFP\t\n", "tap", "D26"},
+      {"pair across two banks", "EP4SGX70DF29", "\nB5\t7B\t5\t", "\nB5\t7C\t5\t", "pair", "A9"},
+      {"clock pair across two banks", "EP4SGX70DF29", "\nB9\t7B\t44\t5\t", "\nB9\t7C\t44\t5\t", "pair", "B8"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);

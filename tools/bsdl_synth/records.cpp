@@ -53,4 +53,12 @@ std::span<const RecordFacts> Records() {
   return records;
 }
 
+std::string_view BsdlSourceProvenance(std::string_view text) {
+  if (text.substr(0, 3) == "\xEF\xBB\xBF") text.remove_prefix(3);
+  const std::string_view first = text.substr(0, text.find('\n'));
+  const bool marked = first.substr(0, kSynthesizedMark.size()) == kSynthesizedMark &&
+                      first.find_first_not_of(" \t\r", kSynthesizedMark.size()) == std::string_view::npos;
+  return marked ? "synthesized" : "vendor";
+}
+
 }  // namespace s4::bsdl_synth

@@ -17,4 +17,11 @@ struct RecordFacts {
 
 std::span<const RecordFacts> Records();
 
+// The first line of every BSDL source the synthesizer writes; a source without it (a vendor's
+// file put in its place) is vendor data.
+inline constexpr std::string_view kSynthesizedMark = "-- SYNTHESIZED DATA - NOT VENDOR DATA.";
+
+// Where a boundary-scan source came from, by its text: "synthesized" or "vendor".
+std::string_view BsdlSourceProvenance(std::string_view text);
+
 }  // namespace s4::bsdl_synth

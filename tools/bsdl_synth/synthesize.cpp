@@ -55,6 +55,24 @@ struct PinnedConfig {
 };
 constexpr PinnedConfig kPinnedConfig[] = {{"EP4SGX70DF29", "MSEL2", "J7"}};
 
+// The port of a ball that the pin set flags but not as I/O (voltage references, transceiver
+// and dedicated clock pins): unscanned, named and directed as the pin data says, so that the
+// description never shows such a ball as an "IO" pin with the I/O direction.
+std::pair<std::string, PortMode> UnscannedPort(const pindata::Pin& p) {
+  using namespace pindata;
+  const std::string& ball = p.PinNumber;
+  const char* polarity = (p.Options & (kHDiffN | kDiffN)) ? "N_" : "P_";
+  if (p.Options & kVREF) return {"VREF_" + ball, PortMode::In};
+  if (p.Options & (kHDiffP | kHDiffN)) {
+    if (p.Options & kTxDiff) return {std::string("GXB_TX") + polarity + ball, PortMode::Out};
+    if (p.Options & kRxDiff) return {std::string("GXB_RX") + polarity + ball, PortMode::In};
+    return {std::string("REFCLK") + polarity + ball, PortMode::In};
+  }
+  if (p.Options & (kDiffP | kDiffN)) return {std::string("REFCLK") + polarity + ball, PortMode::In};
+  if (p.Options & (kCLK | kInputOnly)) return {"CLKIN_" + ball, PortMode::In};
+  return {"NC_" + ball, PortMode::Linkage};
+}
+
 }  // namespace
 
 Synthesized Synthesize(const RecordFacts& r, const pindata::PinFile& set) {
@@ -72,9 +90,12 @@ Synthesized Synthesize(const RecordFacts& r, const pindata::PinFile& set) {
   for (const auto& [ball, name] : taps) {
     auto it = byBall.find(std::string(ball));
     if (it == byBall.end()) throw std::runtime_error(std::string(r.name) + ": TAP ball " + std::string(ball) + " is not in the pin set");
-    if (it->second->Options & pindata::kIO)
-      out.notes.push_back(std::string(r.name) + ": TAP ball " + std::string(ball) + " (" + name +
-                          ") is an I/O pin in the pin set; it carries " + name + " here");
+    // A description that put the TAP on a ball the pin set offers as user I/O would
+    // contradict the pin data the module answers with.
+    if (it->second->Options != 0)
+      throw std::runtime_error(std::string(r.name) + ": TAP ball " + std::string(ball) + " (" + name +
+                               ") is '" + pindata::FlagsToText(it->second->Options) +
+                               "' in the pin set; a TAP ball is a dedicated pin");
     used.insert(std::string(ball));
   }
 
@@ -184,7 +205,8 @@ Synthesized Synthesize(const RecordFacts& r, const pindata::PinFile& set) {
   for (const pindata::Pin& p : set.Pins) {
     if (used.count(p.PinNumber) || (p.Options & pindata::kIO)) continue;
     if (p.Options != 0) {
-      addPort("IO" + p.PinNumber, PortMode::Linkage, {p.PinNumber});  // unscanned
+      const auto [name, mode] = UnscannedPort(p);
+      addPort(name, mode, {p.PinNumber});
     } else {
       (ground ? gnd : vcc).push_back(p.PinNumber);
       ground = !ground;

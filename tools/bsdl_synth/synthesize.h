@@ -28,11 +28,11 @@ namespace s4::bsdl_synth {
 struct Synthesized {
   bsdl::Description description;
   std::string text;                       // the BSDL file, with its "synthesized" header
-  std::vector<std::string> notes;         // e.g. TAP balls that the pin set marks as I/O
+  std::vector<std::string> notes;         // e.g. I/O balls the register is too short for
 };
 
 // Throws std::runtime_error when the pin set cannot carry the record (too few balls, too many
-// I/O pins for the register length, a TAP ball missing from the pin set).
+// I/O pins for the register length, a TAP ball missing from the pin set or flagged there).
 Synthesized Synthesize(const RecordFacts& record, const pindata::PinFile& pins);
 
 }  // namespace s4::bsdl_synth

@@ -6,6 +6,7 @@
 #include <set>
 #include <stdexcept>
 
+#include "tools/bsdl_synth/records.h"
 #include "tools/pindata/ball_grid.h"
 
 namespace s4::pindata {
@@ -46,6 +47,19 @@ class Synthesizer {
       }
     }
     for (const auto& ball : boardTransceiver_) boardIO_.erase(ball);
+    // The TAP balls carry the JTAG signals in the package's boundary-scan description: they
+    // stay dedicated pins (no flags, no bank) and are never handed out below.
+    for (const bsdl_synth::RecordFacts& r : bsdl_synth::Records()) {
+      if (r.name != Narrow(set_.Name)) continue;
+      for (std::string_view tap : {r.tck, r.tdi, r.tdo, r.tms, r.trst}) {
+        const std::string ball(tap);
+        if (!pins_.count(ball))
+          throw std::runtime_error(Narrow(set_.Name) + ": TAP ball " + ball + " is not a ball of the package");
+        if (boardIO_.count(ball) || boardTransceiver_.count(ball))
+          throw std::runtime_error(Narrow(set_.Name) + ": a board project assigns the TAP ball " + ball);
+        taken_.insert(ball);
+      }
+    }
   }
 
   PinFile Run() {
@@ -84,8 +98,9 @@ class Synthesizer {
       Pair(p, q, id, kHDiffP | dir, kHDiffN | dir);
     }
     for (int k = 0; k < ioPairs_; ++k) {
-      Pin& p = Take(ioOrder, ioCursor);
-      Pin& q = Take(ioOrder, ioCursor);
+      auto [pp, qq] = TakePairInOneBank(ioOrder, ioCursor);
+      Pin& p = *pp;
+      Pin& q = *qq;
       std::uint16_t both = kIO;
       StandardSet standards = set_.Standards;
       if (k % 12 == 3) {
@@ -204,6 +219,33 @@ class Synthesizer {
     return pins_.at(order[cursor++]);
   }
 
+  // The first free ball in `order` that has a free partner in its own bank later in the
+  // order, and the nearest such partner: the host tells pairs apart by bank and ids, so both
+  // halves of a pair must be in one bank. A ball whose bank has no free partner left is
+  // passed over (and stays for a single-ended pin).
+  std::pair<Pin*, Pin*> TakePairInOneBank(const std::vector<std::string>& order, std::size_t& cursor) {
+    while (cursor < order.size() && taken_.count(order[cursor])) ++cursor;
+    for (std::size_t i = cursor; i < order.size(); ++i) {
+      if (taken_.count(order[i])) continue;
+      const std::string& bank = BankCached(order[i]);
+      for (std::size_t j = i + 1; j < order.size(); ++j) {
+        if (order[j] == order[i] || taken_.count(order[j]) || BankCached(order[j]) != bank) continue;
+        taken_.insert(order[i]);
+        taken_.insert(order[j]);
+        return {&pins_.at(order[i]), &pins_.at(order[j])};
+      }
+    }
+    throw std::runtime_error("not enough balls in " + Narrow(set_.Name) + " for its pairs within banks");
+  }
+
+  const std::string& BankCached(const std::string& ball) {
+    static const std::string none;
+    if (!banks_) return none;
+    auto it = bankOf_.find(ball);
+    if (it == bankOf_.end()) it = bankOf_.emplace(ball, BankOf(ball)).first;
+    return it->second;
+  }
+
   Pin& Fixed(const char* ball) {
     taken_.insert(ball);
     return pins_.at(ball);
@@ -272,6 +314,7 @@ class Synthesizer {
   int n_;
   bool banks_;
   std::map<std::string, Pin> pins_;
+  std::map<std::string, std::string> bankOf_;
   std::set<std::string> taken_, diffIds_, clockIds_, boardIO_, boardTransceiver_;
   int ioPairs_ = 0, singles_ = 0, otherPairs_ = 0, hsPairs_ = 0, vrefs_ = 0;
 };

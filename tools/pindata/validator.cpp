@@ -3,6 +3,7 @@
 #include <map>
 #include <set>
 
+#include "tools/bsdl_synth/records.h"
 #include "tools/pindata/ball_grid.h"
 
 namespace s4::pindata {
@@ -233,6 +234,12 @@ std::vector<Diagnostic> Validate(const PinFile& file, const std::string& fileNam
                                   " negative pins; a pair is one of each");
       else if (members.kinds == (kDiffP | kHDiffN) || members.kinds == (kHDiffP | kDiffN))
         report(where, "pair", std::string(what) + " '" + id + "' mixes a differential and a high-speed pin");
+      else if (members.positive.front()->Bank != members.negative.front()->Bank)
+        // The host tells pairs apart by bank and ids together: the two halves of one pair in
+        // two banks would answer two different pairs.
+        report(where, "pair", std::string(what) + " '" + id + "' joins a pin of bank '" +
+                                  members.positive.front()->Bank + "' and one of bank '" +
+                                  members.negative.front()->Bank + "'; a pair stays in one bank");
     }
   };
   checkPairs(pairs, "DiffId");
@@ -242,9 +249,28 @@ std::vector<Diagnostic> Validate(const PinFile& file, const std::string& fileNam
            "the union of the pins' standards (" + StandardsToText(all) + ") is not the set's standards (" +
                StandardsToText(set.Standards) + ")");
 
-  // Examples.
   std::map<std::string, const Pin*> byName;
   for (const Pin& p : file.Pins) byName.emplace(p.PinNumber, &p);
+
+  // TAP balls: the boundary-scan description of the package puts the JTAG signals there, so
+  // the pin data must not offer them as user I/O or as half of a pair.
+  for (const bsdl_synth::RecordFacts& r : bsdl_synth::Records()) {
+    if (r.name != file.PinSet) continue;
+    const std::pair<std::string_view, const char*> taps[] = {
+        {r.tck, "TCK"}, {r.tdi, "TDI"}, {r.tdo, "TDO"}, {r.tms, "TMS"}, {r.trst, "TRST"}};
+    for (const auto& [ball, signal] : taps) {
+      auto it = byName.find(std::string(ball));
+      if (it == byName.end()) continue;  // a missing ball is a geometry finding
+      const Pin& p = *it->second;
+      const std::uint16_t userFlags = kIO | kDiffP | kDiffN | kHDiffP | kHDiffN | kClkDiffP | kClkDiffN;
+      if ((p.Options & userFlags) || !p.DiffId.empty() || !p.ClkDiffId.empty() || !p.Bank.empty())
+        report(&p, "tap", std::string("the boundary-scan description puts ") + signal +
+                              " on this ball, so it is no I/O pin, pair member or bank pin; found '" +
+                              FlagsToText(p.Options) + "'" + (p.Bank.empty() ? "" : " in bank " + p.Bank));
+    }
+  }
+
+  // Examples.
   if (*dp == eDP_EP4SGX70DF29) {
     for (const ExamplePin& e : kExamples) {
       auto it = byName.find(e.Number);

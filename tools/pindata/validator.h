@@ -4,7 +4,10 @@
 //   order      pins sorted by PinNumber in code-unit order ("A10" before "A2")
 //   counts     PinCount, IOCount, DiffCount and HSpeedDiffCount of the device package table
 //   pair       a DiffId names exactly one positive and one negative pin of the same kind
-//              (DIFFP/DIFFN or HDIFFP/HDIFFN); a ClkDiffId one CLKDIFFP and one CLKDIFFN pin
+//              (DIFFP/DIFFN or HDIFFP/HDIFFN); a ClkDiffId one CLKDIFFP and one CLKDIFFN pin;
+//              both pins of a pair are in the same bank
+//   tap        the five TAP balls of the package (tools/bsdl_synth/records.h) are no I/O
+//              pins: no IO or pair flag, no pair id, no bank
 //   dci        no pin has a DCI flag
 //   bank       no bank in the EP4SE, EP4S40G and EP4S100G sets
 //   standards  the union of the pins' standards equals the set's standards
