@@ -3,7 +3,6 @@
 #include "host/host_call.h"
 #include "jtag/configuration.h"
 #include "jtag/host_environment.h"
-#include "platform/path.h"
 
 namespace s4 {
 
@@ -45,7 +44,7 @@ std::int32_t TDevice_Stratix4Driver::ProgramDevice(std::u16string_view fileName)
   const ComPtr<IDispatch> channelObject = JTagChannel();
   auto channel = jtag::HostChannel::From(channelObject.get());
   jtag::HostEnvironment env(FamilyKey());
-  return jtag::ProgramDevice(channel.get(), position, ToOsPath(fileName), env);
+  return jtag::ProgramDevice(channel.get(), position, fileName, env);
 }
 
 std::uint32_t TDevice_Stratix4Driver::ReadUserCode() {

@@ -1,7 +1,9 @@
 #include "host/host_utilities.h"
 
+#include <algorithm>
 #include <chrono>
 #include <cmath>
+#include <cstdint>
 #include <map>
 #include <memory>
 #include <thread>
@@ -266,17 +268,29 @@ void BeginProgress(std::u16string_view caption, std::int64_t total) {
   SendStatus(kProgressCaption, caption);
 }
 
-void StepProgress() {
+void StepProgress(std::int64_t steps) {
   auto& stack = ProgressStack();
-  if (stack.empty()) return;
+  if (stack.empty() || steps <= 0) return;
   ProgressState& s = stack.back();
-  ++s.current;
+  s.current += steps;
   std::int32_t percent = 100;
   if (s.total != 0) {
     const double p = std::round(static_cast<double>(s.current) * 100.0 / static_cast<double>(s.total));
     percent = p >= 100 ? 100 : (p <= 0 ? 0 : static_cast<std::int32_t>(p));
   }
   for (; s.lastPercent < percent; ++s.lastPercent) SendStatus(kProgressStep, u"");
+}
+
+std::int64_t QuietProgressSteps() {
+  const auto& stack = ProgressStack();
+  if (stack.empty()) return INT64_MAX;
+  const ProgressState& s = stack.back();
+  if (s.lastPercent >= 100 || s.total < 0) return INT64_MAX;
+  if (s.total == 0) return 0;
+  // The rounded percentage first exceeds lastPercent at the count c with 200 c >= (2 p + 1) t.
+  const std::int64_t m = 2 * s.lastPercent + 1;
+  const std::int64_t next = m * (s.total / 200) + (m * (s.total % 200) + 199) / 200;
+  return std::max<std::int64_t>(0, next - s.current - 1);
 }
 
 void EndProgress() {

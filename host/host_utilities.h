@@ -87,8 +87,12 @@ void ClearStatusText();                        // code -1, empty text
 // Progress: begin shows the caption and pushes a state; each step sends one host step per whole
 // percent gained; end pops the state. Step and end do nothing while no progress runs.
 void BeginProgress(std::u16string_view caption, std::int64_t total);
-void StepProgress();
+void StepProgress(std::int64_t steps = 1);  // as that many single steps
 void EndProgress();
+// How many single steps from now send nothing to the host (the one after them does), so that
+// a caller stepping once per item can step in batches and the host still sees every change
+// after the same item.
+std::int64_t QuietProgressSteps();
 
 // ---- Small utilities ----------------------------------------------------------------------------
 // Waits `ms` milliseconds, yielding the processor between checks of the clock.

@@ -4,12 +4,10 @@
 #include <array>
 #include <climits>
 #include <cstdint>
-#include <filesystem>
-#include <fstream>
-#include <memory>
 #include <stdexcept>
 #include <vector>
 
+#include "platform/files.h"
 #include "platform/widestring.h"
 
 namespace s4::jtag {
@@ -80,47 +78,80 @@ class ProgressRun {
   bool running_ = false;
 };
 
-// Reads the whole file; false when there is no such file.
-bool ReadFile(const std::string& osPath, std::vector<std::uint8_t>& bytes) {
-  std::error_code ec;
-  if (!std::filesystem::is_regular_file(osPath, ec)) return false;
-  std::ifstream in(osPath, std::ios::binary);
-  if (!in) throw std::runtime_error("cannot open " + osPath);
-  const auto size = std::filesystem::file_size(osPath, ec);
-  if (ec) throw std::runtime_error("cannot read the size of " + osPath);
-  // The answer is the bit count as a 32-bit integer; a larger file would make it wrap.
-  if (size > static_cast<std::uintmax_t>(INT32_MAX / 8))
-    throw std::runtime_error(osPath + " is too large to program (" + std::to_string(size) + " bytes)");
-  bytes.resize(static_cast<std::size_t>(size));
-  if (size && !in.read(reinterpret_cast<char*>(bytes.data()), static_cast<std::streamsize>(size)))
-    throw std::runtime_error("cannot read " + osPath);
-  return true;
+// The file is shifted from a buffer of this size, refilled as it empties.
+constexpr std::size_t kChunkBytes = 64 * 1024;
+
+// Fills `n` bytes from the file; the file must still be as long as it was when opened.
+void ReadFully(FileReader& file, std::uint8_t* to, std::size_t n, std::u16string_view hostPath) {
+  while (n) {
+    const std::ptrdiff_t got = file.Read(to, n);
+    if (got < 0) throw std::runtime_error("cannot read " + Utf16ToUtf8(hostPath) + ": " + file.Error());
+    if (got == 0) throw std::runtime_error(Utf16ToUtf8(hostPath) + " became shorter while it was programmed");
+    to += got;
+    n -= static_cast<std::size_t>(got);
+  }
 }
 
-struct StatusRow {
-  std::array<std::u16string_view, 10> baseNames;
-  int n;
-  int k;
-};
+inline void LowClock(host::IJTagPinAccess& pins) {
+  Check(pins.SetTCK(false), "SetTCK");
+  Check(pins.Apply(), "Apply");
+}
 
-constexpr StatusRow kStatusRows[] = {
-    {{u"EP4SGX70D", u"EP4SGX70H", u"EP4SGX110D", u"EP4SGX110F"}, 438, 122},
-    {{u"EP4SGX180D", u"EP4SGX180F", u"EP4SGX180H", u"EP4SGX180K", u"EP4SGX230D", u"EP4SGX230F", u"EP4SGX230H",
-      u"EP4SGX230K", u"EP4SE230", u"EP4S100G2"},
+// The bytes' bits, least significant bit of each byte first: a data step and a high clock
+// each. Behind other devices each bit gets an extra low clock first. Every call's result is
+// checked before the next call, so a failing call is the last one made.
+template <bool kBehind>
+void SendBytes(host::IJTagPinAccess& pins, const std::uint8_t* p, const std::uint8_t* end) {
+  for (; p != end; ++p) {
+    unsigned byte = *p;
+#pragma GCC unroll 8
+    for (int b = 0; b < 8; ++b, byte >>= 1) {
+      if constexpr (kBehind) LowClock(pins);
+      Check(pins.SetTCK(false), "SetTCK");
+      Check(pins.SetTDI((byte & 1u) != 0), "SetTDI");
+      Check(pins.Apply(), "Apply");
+      Check(pins.SetTCK(true), "SetTCK");
+      Check(pins.Apply(), "Apply");
+    }
+  }
+}
+
+constexpr ConfDoneRow kConfDoneRows[] = {
+    {1506, 130175, 438, 122, {u"EP4SGX70D", u"EP4SGX70H", u"EP4SGX110D", u"EP4SGX110F", u"EP4SGX110H"}},
+    {2274,
+     194787,
      758,
-     186},
-    {{u"EP4SGX290F", u"EP4SGX290H", u"EP4SGX290K", u"EP4SGX360F", u"EP4SGX360H", u"EP4SGX360K", u"EP4SE360"}, 894, 190},
-    {{u"EP4SGX290N", u"EP4SGX360N", u"EP4SGX530H", u"EP4SGX530K", u"EP4SGX530N", u"EP4SE530", u"EP4S100G5"}, 990, 238},
+     186,
+     {u"EP4SGX180D", u"EP4SGX180F", u"EP4SGX180H", u"EP4SGX180K", u"EP4SGX230D", u"EP4SGX230F", u"EP4SGX230H",
+      u"EP4SGX230K", u"EP4SE230", u"EP4S100G2", u"EP4S40G2"}},
+    {2682,
+     223271,
+     894,
+     190,
+     {u"EP4SGX290F", u"EP4SGX290H", u"EP4SGX290K", u"EP4SGX360F", u"EP4SGX360H", u"EP4SGX360K", u"EP4SE360"}},
+    {2970,
+     255089,
+     990,
+     238,
+     {u"EP4SGX290N", u"EP4SGX360N", u"EP4SGX530H", u"EP4SGX530K", u"EP4SGX530N", u"EP4SE530", u"EP4S100G5", u"EP4S40G5",
+      u"EP4S100G3", u"EP4S100G4"}},
+    // EP4SE820 (3402 boundary cells, IOCSR 250685) is a die of its own, with no known position.
 };
 
 }  // namespace
 
-std::int32_t ProgramDevice(Channel* channel, std::int32_t position, const std::string& osPath, Environment& env) {
-  if (!channel) return 0;
-  std::vector<std::uint8_t> file;
-  if (!ReadFile(osPath, file)) return 0;
+std::int32_t ProgramDevice(Channel* channel, std::int32_t position, std::u16string_view hostPath, Environment& env) {
+  if (!channel || !FileExists(hostPath)) return 0;
+  // Refused before anything is sent: a file that cannot be read, an empty one (the device
+  // would be started without a configuration) and one too large for the answer.
+  FileReader file(hostPath);
+  if (!file.IsOpen()) throw std::runtime_error("cannot open " + Utf16ToUtf8(hostPath) + ": " + file.Error());
+  const std::uint64_t size = file.Size();
+  if (size == 0) throw std::runtime_error(Utf16ToUtf8(hostPath) + " is empty: there is nothing to program");
+  if (size > kMaxFileBytes)
+    throw std::runtime_error(Utf16ToUtf8(hostPath) + " is too large to program (" + std::to_string(size) + " bytes)");
   host::IJTagPinAccess& pins = channel->Pins();
-  const auto bits = static_cast<std::int32_t>(8 * file.size());
+  const auto bits = static_cast<std::int32_t>(8 * size);
 
   OpenChannel open(*channel);
   channel->PrepareProgramming();
@@ -141,8 +172,7 @@ std::int32_t ProgramDevice(Channel* channel, std::int32_t position, const std::s
   channel->MoveState(ChannelState::Idle, ChannelState::DrShift);
   const std::int32_t cycles = env.ConfigurationCycles();
   for (std::int32_t k = 0; k < cycles; ++k) {
-    Check(pins.SetTCK(false), "SetTCK");
-    Check(pins.Apply(), "Apply");
+    LowClock(pins);
     Check(pins.SetTCK(true), "SetTCK");
     Check(pins.Apply(), "Apply");
   }
@@ -152,33 +182,31 @@ std::int32_t ProgramDevice(Channel* channel, std::int32_t position, const std::s
   Check(pins.Apply(), "Apply");
 
   {
-    ProgressRun progress(env, u"Programming Device Via JTAG...", static_cast<std::int64_t>(file.size()));
-    const std::size_t skip = static_cast<std::size_t>(std::max<std::int32_t>(family.bytesToIgnore, 0));
-    // The file's bits, least significant bit of each byte first. Behind other devices each
-    // bit gets an extra low clock first.
-    auto sendFile = [&]<bool kBehind>() {
-      for (std::size_t n = 0; n < file.size(); ++n) {
-        if (n >= skip) {
-          const unsigned byte = file[n];
-          for (int b = 0; b < 8; ++b) {
-            if constexpr (kBehind) {
-              Check(pins.SetTCK(false), "SetTCK");
-              Check(pins.Apply(), "Apply");
-            }
-            Check(pins.SetTCK(false), "SetTCK");
-            Check(pins.SetTDI(((byte >> b) & 1u) != 0), "SetTDI");
-            Check(pins.Apply(), "Apply");
-            Check(pins.SetTCK(true), "SetTCK");
-            Check(pins.Apply(), "Apply");
-          }
-        }
-        env.ProgressStep();
+    ProgressRun progress(env, u"Programming Device Via JTAG...", static_cast<std::int64_t>(size));
+    std::uint64_t skipLeft = static_cast<std::uint64_t>(std::max<std::int32_t>(family.bytesToIgnore, 0));
+    std::vector<std::uint8_t> buffer(static_cast<std::size_t>(std::min<std::uint64_t>(size, kChunkBytes)));
+    // Progress counts one step per byte, sent or skipped. The bytes go out in runs that end
+    // where the display next changes, so the host sees each change after the same byte as if
+    // every byte were stepped alone, at the cost of one step call per run.
+    std::int64_t quiet = env.ProgressQuietSteps();
+    for (std::uint64_t done = 0; done < size;) {
+      const auto want = static_cast<std::size_t>(std::min<std::uint64_t>(buffer.size(), size - done));
+      ReadFully(file, buffer.data(), want, hostPath);
+      done += want;
+      for (const std::uint8_t *p = buffer.data(), *end = p + want; p != end;) {
+        const auto left = static_cast<std::size_t>(end - p);
+        const std::size_t run = quiet >= 0 && static_cast<std::uint64_t>(quiet) < left ? static_cast<std::size_t>(quiet) + 1 : left;
+        const auto skipped = static_cast<std::size_t>(std::min<std::uint64_t>(skipLeft, run));
+        skipLeft -= skipped;
+        if (position >= 1)
+          SendBytes<true>(pins, p + skipped, p + run);
+        else
+          SendBytes<false>(pins, p + skipped, p + run);
+        p += run;
+        env.ProgressStep(static_cast<std::int64_t>(run));
+        quiet = env.ProgressQuietSteps();
       }
-    };
-    if (position >= 1)
-      sendFile.operator()<true>();
-    else
-      sendFile.operator()<false>();
+    }
     for (int k = 0; k < kTrailingOnes; ++k) {
       Check(pins.SetTCK(false), "SetTCK");
       Check(pins.SetTDI(true), "SetTDI");
@@ -186,14 +214,10 @@ std::int32_t ProgramDevice(Channel* channel, std::int32_t position, const std::s
       Check(pins.SetTCK(true), "SetTCK");
       Check(pins.Apply(), "Apply");
     }
-    if (position == 0) {
-      Check(pins.SetTCK(false), "SetTCK");
-      Check(pins.Apply(), "Apply");
-    }
+    if (position == 0) LowClock(pins);
     Check(pins.SetTDI(false), "SetTDI");
     Check(pins.Apply(), "Apply");
-    Check(pins.SetTCK(false), "SetTCK");
-    Check(pins.Apply(), "Apply");
+    LowClock(pins);
     // Push the last bits through the bypass bits of the devices in front, then leave Shift-DR.
     for (std::int32_t k = 0; k < position; ++k) channel->ClockTMS(false);
     channel->ClockTMS(true);
@@ -216,8 +240,10 @@ std::int32_t ProgramDevice(Channel* channel, std::int32_t position, const std::s
   return bits;
 }
 
+std::span<const ConfDoneRow> ConfDoneRows() { return kConfDoneRows; }
+
 std::optional<std::pair<int, int>> ConfDonePosition(std::u16string_view baseName) {
-  for (const auto& row : kStatusRows)
+  for (const auto& row : kConfDoneRows)
     for (std::u16string_view name : row.baseNames)
       if (!name.empty() && EqualsIgnoreCase(name, baseName)) return std::make_pair(row.n, row.k);
   return std::nullopt;

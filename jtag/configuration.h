@@ -10,8 +10,11 @@
 // does not really wait.
 #pragma once
 
+#include <array>
+#include <climits>
 #include <cstdint>
 #include <optional>
+#include <span>
 #include <string>
 #include <string_view>
 #include <utility>
@@ -76,23 +79,44 @@ class Environment {
   virtual FamilySettings Family() = 0;
   // The number of configuration clock cycles.
   virtual std::int32_t ConfigurationCycles() = 0;
-  // The host's progress display: begin with a caption and a total, one step, end.
+  // The host's progress display: begin with a caption and a total, steps, end. Programming
+  // steps once per byte; it hands over `steps` single steps at once, never more than
+  // ProgressQuietSteps() + 1, so the display changes after the same byte as with single steps.
   virtual void ProgressBegin(std::u16string_view caption, std::int64_t total) = 0;
-  virtual void ProgressStep() = 0;
+  virtual void ProgressStep(std::int64_t steps) = 0;
+  // How many single steps from now would change nothing the host shows.
+  virtual std::int64_t ProgressQuietSteps() = 0;
   virtual void ProgressEnd() = 0;
 };
 
-// Programs the device at `position` with the file (an operating-system path). Answers the
-// number of bits programmed, 8 x the file's size; 0 without a channel or without the file.
-// A failing host call ends the sequence with an exception after the channel was closed and
-// the progress display ended.
-std::int32_t ProgramDevice(Channel* channel, std::int32_t position, const std::string& osPath, Environment& env);
+// The largest file that can be programmed: the answer is its bit count as a 32-bit integer.
+inline constexpr std::uint64_t kMaxFileBytes = INT32_MAX / 8;
 
-// Where a base device keeps CONF_DONE in its CHECK_STATUS register: N and K, the bit being
-// 3 x (N - K) + 1 from the TDO end. Case is ignored; nothing for base names without a row.
+// Programs the device at `position` with the file (a host path). Answers the number of bits
+// programmed, 8 x the file's size; 0 without a channel or without the file. The file is read
+// in pieces while it is shifted. An empty file, one larger than kMaxFileBytes or one that
+// cannot be opened is refused with an exception before the channel is opened; a failing host
+// call or read ends the sequence with an exception after the channel was closed and the
+// progress display ended.
+std::int32_t ProgramDevice(Channel* channel, std::int32_t position, std::u16string_view hostPath, Environment& env);
+
+// The CONF_DONE position table. Where CONF_DONE sits in CHECK_STATUS follows the die, and the
+// dies differ in the lengths of their boundary-scan and I/O configuration (IOCSR) registers:
+// every base device whose die has a row's two lengths is listed in that row.
+struct ConfDoneRow {
+  int boundaryLength;
+  int iocsrLength;
+  int n, k;  // the bit is 3 x (N - K) + 1 from the TDO end
+  std::array<std::u16string_view, 12> baseNames;
+};
+std::span<const ConfDoneRow> ConfDoneRows();
+
+// Where a base device keeps CONF_DONE in its CHECK_STATUS register: N and K of its row. Case
+// is ignored; nothing for base names without a row, whose state cannot be read.
 std::optional<std::pair<int, int>> ConfDonePosition(std::u16string_view baseName);
 
-// The CONF_DONE bit of the device (false without a channel or without a row for the base name).
+// The CONF_DONE bit of the device (false without a channel or without a row for the base
+// name: such a device always reads as not configured).
 bool ReadConfDone(Channel* channel, std::u16string_view baseName, std::int32_t position);
 
 // 2 (configured) when CONF_DONE is high, else 1.

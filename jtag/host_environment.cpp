@@ -6,7 +6,6 @@
 #include <algorithm>
 #include <cstdint>
 #include <stdexcept>
-#include <thread>
 
 namespace s4::jtag {
 
@@ -73,59 +72,9 @@ std::int32_t ConfigurationCyclesOf(std::u16string_view familyName) {
   return cycles >= 0 ? cycles : kDefaultConfigurationCycles;
 }
 
-// ---- Progress -------------------------------------------------------------------------------
-
-void HostProgress::Begin(std::u16string_view caption, std::int64_t total) {
-  gui_ = GUIManager();
-  running_ = true;
-  total_ = total;
-  current_ = 0;
-  next_ = 0;
-  percent_ = 0;
-  if (!gui_) return;
-  IDispGUIManager::StatusBarSetState(gui_, -3, u"");
-  IDispGUIManager::StatusBarSetState(gui_, -5, caption);
-}
-
-namespace {
-// Percent of `current` in `total`, rounded to the nearest whole number and capped at 100;
-// 100 when nothing was announced.
-int PercentOf(std::int64_t current, std::int64_t total) {
-  if (total <= 0) return 100;
-  return static_cast<int>(std::min<std::int64_t>(100, (current * 200 + total) / (2 * total)));
-}
-}  // namespace
-
-void HostProgress::Step() {
-  if (!running_) return;
-  // Programming steps once per byte; the percentage is worked out only where it can change.
-  if (++current_ < next_) return;
-  const int percent = PercentOf(current_, total_);
-  // The first count at which the rounded percentage exceeds this one.
-  next_ = total_ <= 0 || percent >= 100 ? INT64_MAX : ((2 * percent + 1) * total_ + 199) / 200;
-  while (next_ <= current_) ++next_;
-  if (percent <= percent_) return;
-  const int gained = percent - percent_;
-  percent_ = percent;
-  if (!gui_) return;
-  for (int k = 0; k < gained; ++k) IDispGUIManager::StatusBarSetState(gui_, -7, u"");
-}
-
-void HostProgress::End() {
-  if (!running_) return;
-  running_ = false;
-  if (!gui_) return;
-  IDispGUIManager::StatusBarSetState(gui_, -6, u"");
-  IDispGUIManager::StatusBarSetState(gui_, -4, u"");
-  gui_.reset();
-}
-
 // ---- Environment ----------------------------------------------------------------------------
 
-void HostEnvironment::Wait(int milliseconds) {
-  const auto until = std::chrono::steady_clock::now() + std::chrono::milliseconds(milliseconds);
-  while (std::chrono::steady_clock::now() < until) std::this_thread::yield();
-}
+void HostEnvironment::Wait(int milliseconds) { BusyWait(milliseconds); }
 
 FamilySettings HostEnvironment::Family() {
   const Object family = HostDeviceFamily(familyName_);
@@ -133,5 +82,10 @@ FamilySettings HostEnvironment::Family() {
 }
 
 std::int32_t HostEnvironment::ConfigurationCycles() { return ConfigurationCyclesOf(familyName_); }
+
+void HostEnvironment::ProgressBegin(std::u16string_view caption, std::int64_t total) { BeginProgress(caption, total); }
+void HostEnvironment::ProgressStep(std::int64_t steps) { StepProgress(steps); }
+std::int64_t HostEnvironment::ProgressQuietSteps() { return QuietProgressSteps(); }
+void HostEnvironment::ProgressEnd() { EndProgress(); }
 
 }  // namespace s4::jtag

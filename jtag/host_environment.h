@@ -1,9 +1,8 @@
 // The configuration routines' view of the real host: the JTAG channel object the host device
 // hands out, real-time waits, the host's device family settings, the configuration clock
-// count and the host's progress display.
+// count and the host's progress display (the host utilities' one).
 #pragma once
 
-#include <chrono>
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -49,37 +48,22 @@ host::Object HostDeviceFamily(std::u16string_view familyName);
 // configuration sets another.
 std::int32_t ConfigurationCyclesOf(std::u16string_view familyName);
 
-// Progress through the host's GUI manager: begin (-3, then -5 with the caption), one step
-// (-7) per whole percent gained, end (-6, then -4). Without a GUI manager nothing is shown.
-class HostProgress {
- public:
-  void Begin(std::u16string_view caption, std::int64_t total);
-  void Step();
-  void End();
-
- private:
-  host::Object gui_;
-  bool running_ = false;
-  std::int64_t total_ = 0;
-  std::int64_t current_ = 0;
-  std::int64_t next_ = 0;  // the count at which the shown percentage next changes
-  int percent_ = 0;
-};
-
 class HostEnvironment final : public Environment {
  public:
   explicit HostEnvironment(std::u16string familyName) : familyName_(std::move(familyName)) {}
-  // Busy-waits, giving the processor away between looks at the clock.
+  // Busy-waits, giving the processor away between looks at the clock (the host utilities' wait).
   void Wait(int milliseconds) override;
   FamilySettings Family() override;
   std::int32_t ConfigurationCycles() override;
-  void ProgressBegin(std::u16string_view caption, std::int64_t total) override { progress_.Begin(caption, total); }
-  void ProgressStep() override { progress_.Step(); }
-  void ProgressEnd() override { progress_.End(); }
+  // The host utilities' progress display (begin -3 and -5 with the caption, -7 per whole
+  // percent, end -6 and -4).
+  void ProgressBegin(std::u16string_view caption, std::int64_t total) override;
+  void ProgressStep(std::int64_t steps) override;
+  std::int64_t ProgressQuietSteps() override;
+  void ProgressEnd() override;
 
  private:
   std::u16string familyName_;
-  HostProgress progress_;
 };
 
 }  // namespace s4::jtag

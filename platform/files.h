@@ -11,6 +11,7 @@
 // declarations in files_win32.cpp.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -33,6 +34,31 @@ std::optional<std::string> ReadWholeFile(std::u16string_view hostPath);
 // never sees a partial file. False when the file cannot be written.
 bool WriteWholeFile(std::u16string_view hostPath, std::string_view bytes);
 bool DeleteFileAt(std::u16string_view hostPath);
+
+// A regular file read from its start in pieces, so that a large file is never held whole.
+class FileReader {
+ public:
+  // Opens the file; IsOpen() tells whether that worked and Error() why not. Only a regular
+  // file opens (a folder or a pipe does not).
+  explicit FileReader(std::u16string_view hostPath);
+  ~FileReader();
+  FileReader(const FileReader&) = delete;
+  FileReader& operator=(const FileReader&) = delete;
+
+  bool IsOpen() const { return open_; }
+  // The size in bytes at opening.
+  std::uint64_t Size() const { return size_; }
+  // Reads up to `n` bytes: the count read, 0 at the end of the file, -1 on a read error.
+  std::ptrdiff_t Read(void* buffer, std::size_t n);
+  // Why opening or the last read failed, in the system's words.
+  const std::string& Error() const { return error_; }
+
+ private:
+  std::intptr_t handle_ = -1;  // a descriptor or a system handle
+  bool open_ = false;
+  std::uint64_t size_ = 0;
+  std::string error_;
+};
 bool MoveFileTo(std::u16string_view from, std::u16string_view to);
 bool CreateFolder(std::u16string_view hostPath);  // with its parents
 // The names (not paths) of the regular files directly in a folder.

@@ -6,6 +6,7 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <fstream>
 #include <sstream>
 #include <vector>
@@ -154,6 +155,49 @@ bool WriteWholeFile(std::u16string_view hostPath, std::string_view bytes) {
   ok = ok && ::rename(tmp.c_str(), target.c_str()) == 0;
   if (!ok) ::unlink(tmp.c_str());
   return ok;
+}
+
+FileReader::FileReader(std::u16string_view hostPath) {
+  const std::string p = ResolveOsPath(hostPath);
+  if (p.empty()) {
+    error_ = "no such file";
+    return;
+  }
+  // Without O_NONBLOCK, opening a pipe that nobody writes would wait forever.
+  const int fd = ::open(p.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+  if (fd < 0) {
+    error_ = std::strerror(errno);
+    return;
+  }
+  handle_ = fd;
+  struct stat st{};
+  if (::fstat(fd, &st) != 0) {
+    error_ = std::strerror(errno);
+    return;
+  }
+  if (!S_ISREG(st.st_mode)) {
+    error_ = S_ISDIR(st.st_mode) ? "is a folder" : "not a regular file";
+    return;
+  }
+  const int flags = ::fcntl(fd, F_GETFL);
+  if (flags >= 0) ::fcntl(fd, F_SETFL, flags & ~O_NONBLOCK);
+  size_ = static_cast<std::uint64_t>(st.st_size);
+  open_ = true;
+}
+
+FileReader::~FileReader() {
+  if (handle_ >= 0) ::close(static_cast<int>(handle_));
+}
+
+std::ptrdiff_t FileReader::Read(void* buffer, std::size_t n) {
+  if (!open_) return -1;
+  for (;;) {
+    const ssize_t got = ::read(static_cast<int>(handle_), buffer, n);
+    if (got >= 0) return got;
+    if (errno == EINTR) continue;
+    error_ = std::strerror(errno);
+    return -1;
+  }
 }
 
 bool DeleteFileAt(std::u16string_view hostPath) {

@@ -107,6 +107,61 @@ bool WriteWholeFile(std::u16string_view hostPath, std::string_view bytes) {
   return ok;
 }
 
+namespace {
+// The system's description of an error code, without the line break it ends with.
+std::string ErrorText(DWORD code) {
+  wchar_t* text = nullptr;
+  const DWORD n = FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
+                                 nullptr, code, 0, reinterpret_cast<wchar_t*>(&text), 0, nullptr);
+  std::u16string s = n && text ? FromWide(std::wstring_view(text, n)) : u"system error " + Utf8ToUtf16(std::to_string(code));
+  if (text) LocalFree(text);
+  while (!s.empty() && (s.back() == u'\n' || s.back() == u'\r' || s.back() == u' ' || s.back() == u'.')) s.pop_back();
+  return Utf16ToUtf8(s);
+}
+}  // namespace
+
+FileReader::FileReader(std::u16string_view hostPath) {
+  const std::wstring p = FullPath(hostPath);
+  if (p.empty()) {
+    error_ = "no such file";
+    return;
+  }
+  HANDLE h = CreateFileW(p.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+                         FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
+  if (h == INVALID_HANDLE_VALUE) {
+    const DWORD a = GetFileAttributesW(p.c_str());
+    error_ = a != INVALID_FILE_ATTRIBUTES && (a & FILE_ATTRIBUTE_DIRECTORY) ? "is a folder" : ErrorText(GetLastError());
+    return;
+  }
+  handle_ = reinterpret_cast<std::intptr_t>(h);
+  if (GetFileType(h) != FILE_TYPE_DISK) {
+    error_ = "not a regular file";
+    return;
+  }
+  LARGE_INTEGER size{};
+  if (!GetFileSizeEx(h, &size)) {
+    error_ = ErrorText(GetLastError());
+    return;
+  }
+  size_ = static_cast<std::uint64_t>(size.QuadPart);
+  open_ = true;
+}
+
+FileReader::~FileReader() {
+  if (handle_ != -1) CloseHandle(reinterpret_cast<HANDLE>(handle_));
+}
+
+std::ptrdiff_t FileReader::Read(void* buffer, std::size_t n) {
+  if (!open_) return -1;
+  DWORD got = 0;
+  const DWORD want = static_cast<DWORD>(std::min<std::size_t>(n, 1u << 30));
+  if (!ReadFile(reinterpret_cast<HANDLE>(handle_), buffer, want, &got, nullptr)) {
+    error_ = ErrorText(GetLastError());
+    return -1;
+  }
+  return static_cast<std::ptrdiff_t>(got);
+}
+
 bool DeleteFileAt(std::u16string_view hostPath) {
   const std::wstring p = FullPath(hostPath);
   return !p.empty() && DeleteFileW(p.c_str());

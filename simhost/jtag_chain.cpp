@@ -90,18 +90,23 @@ bool SameIgnoringCase(std::string_view a, std::string_view b) {
 // 3 x (N - K) + 1 from the TDO end, with N the number of status cells and K the ones that
 // precede the configuration block.
 struct StatusLayout {
-  std::string_view baseNames[10];
+  std::string_view baseNames[12];
   int n;
   int k;
 };
+// Base devices of one die (equal boundary-scan and IOCSR lengths) share a layout; EP4SE820's
+// die has none.
 constexpr StatusLayout kLayouts[] = {
-    {{"EP4SGX70D", "EP4SGX70H", "EP4SGX110D", "EP4SGX110F"}, 438, 122},
+    {{"EP4SGX70D", "EP4SGX70H", "EP4SGX110D", "EP4SGX110F", "EP4SGX110H"}, 438, 122},
     {{"EP4SGX180D", "EP4SGX180F", "EP4SGX180H", "EP4SGX180K", "EP4SGX230D", "EP4SGX230F", "EP4SGX230H",
-      "EP4SGX230K", "EP4SE230", "EP4S100G2"},
+      "EP4SGX230K", "EP4SE230", "EP4S100G2", "EP4S40G2"},
      758,
      186},
     {{"EP4SGX290F", "EP4SGX290H", "EP4SGX290K", "EP4SGX360F", "EP4SGX360H", "EP4SGX360K", "EP4SE360"}, 894, 190},
-    {{"EP4SGX290N", "EP4SGX360N", "EP4SGX530H", "EP4SGX530K", "EP4SGX530N", "EP4SE530", "EP4S100G5"}, 990, 238},
+    {{"EP4SGX290N", "EP4SGX360N", "EP4SGX530H", "EP4SGX530K", "EP4SGX530N", "EP4SE530", "EP4S100G5", "EP4S40G5",
+      "EP4S100G3", "EP4S100G4"},
+     990,
+     238},
 };
 
 }  // namespace

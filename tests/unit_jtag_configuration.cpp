@@ -4,16 +4,24 @@
 
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <map>
+#include <set>
 
+#include "devicedata/device_tables.h"
 #include "host/host_dispids.h"
 #include "jtag/configuration.h"
+#include "host/host_utilities.h"
 #include "jtag/host_environment.h"
+#include "platform/path.h"
+#include "platform/widestring.h"
 #include "simhost/jtag_chain.h"
 #include "simhost/sim_host.h"
 #include "simhost/sim_jtag_channel.h"
+#include "tools/bsdl_synth/records.h"
 
 namespace s4::jtag {
 namespace {
@@ -31,8 +39,14 @@ struct RecordingEnvironment : Environment {
   }
   std::int32_t ConfigurationCycles() override { return cycles; }
   void ProgressBegin(std::u16string_view, std::int64_t t) override { total = t; }
-  void ProgressStep() override { ++steps; }
+  void ProgressStep(std::int64_t n) override {
+    steps += static_cast<int>(n);
+    ++stepCalls;
+  }
+  // Every single step shows: programming must step byte by byte.
+  std::int64_t ProgressQuietSteps() override { return 0; }
   void ProgressEnd() override { events.push_back("end"); }
+  int stepCalls = 0;
 };
 
 struct Bench {
@@ -57,12 +71,14 @@ struct Bench {
 };
 
 struct File {
-  std::string path;
+  std::string osPath;
+  std::u16string path;  // as the host writes it
   explicit File(const std::vector<std::uint8_t>& bytes) {
-    path = (std::filesystem::temp_directory_path() / ("s4_unit_jtag_" + std::to_string(::getpid()) + ".rbf")).string();
-    std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+    osPath = (std::filesystem::temp_directory_path() / ("s4_unit_jtag_" + std::to_string(::getpid()) + ".rbf")).string();
+    path = ToHostPath(osPath);
+    std::ofstream(osPath, std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
   }
-  ~File() { std::filesystem::remove(path); }
+  ~File() { std::filesystem::remove(osPath); }
 };
 
 TEST(JtagProgram, WaitsAndFamilyLookupInSequenceOrder) {
@@ -129,19 +145,65 @@ TEST(JtagProgram, ActiveDisengageComesBeforeProgramWhenTheFamilyAsksForIt) {
 TEST(JtagProgram, AFileTooLargeForTheBitCountIsRefusedBeforeAnythingIsSent) {
   Bench b("EP4SGX70D", 1, 0);
   File f({});
-  std::filesystem::resize_file(f.path, (std::uintmax_t{1} << 28) + 1);  // sparse: nothing is written
+  std::filesystem::resize_file(f.osPath, (std::uintmax_t{1} << 28) + 1);  // sparse: nothing is written
   RecordingEnvironment env;
   EXPECT_THROW(ProgramDevice(b.channel.get(), 0, f.path, env), std::runtime_error);
   EXPECT_EQ(b.sim->OpenCount(), 0);
 }
 
 TEST(JtagConfDone, PositionTableIgnoresCaseAndKnowsItsRows) {
-  EXPECT_EQ(ConfDonePosition(u"ep4sgx70d"), std::make_pair(438, 122));
-  EXPECT_EQ(ConfDonePosition(u"EP4S100G2"), std::make_pair(758, 186));
-  EXPECT_EQ(ConfDonePosition(u"EP4SE360"), std::make_pair(894, 190));
-  EXPECT_EQ(ConfDonePosition(u"EP4S100G5"), std::make_pair(990, 238));
-  for (const char16_t* none : {u"EP4SGX110H", u"EP4SE820", u"EP4S40G2", u"EP4S40G5", u"EP4S100G3", u"EP4S100G4", u""})
-    EXPECT_FALSE(ConfDonePosition(none).has_value());
+  struct Case {
+    const char16_t* base;
+    std::optional<std::pair<int, int>> position;
+  };
+  const Case cases[] = {
+      {u"ep4sgx70d", std::pair{438, 122}},  {u"EP4S100G2", std::pair{758, 186}}, {u"EP4SE360", std::pair{894, 190}},
+      {u"EP4S100G5", std::pair{990, 238}},
+      // Dies shared with base devices that have a row: EP4SGX110H is EP4SGX110D/F's die,
+      // EP4S40G2 EP4S100G2's, the other three that of the 2970-cell row.
+      {u"EP4SGX110H", std::pair{438, 122}}, {u"EP4S40G2", std::pair{758, 186}},  {u"EP4S40G5", std::pair{990, 238}},
+      {u"EP4S100G3", std::pair{990, 238}},  {u"EP4S100G4", std::pair{990, 238}},
+      // A die of its own, and no base device.
+      {u"EP4SE820", std::nullopt},          {u"", std::nullopt},                  {u"EP4SGX70", std::nullopt},
+  };
+  for (const auto& c : cases) EXPECT_EQ(ConfDonePosition(c.base), c.position) << Utf16ToUtf8(c.base);
+}
+
+TEST(JtagConfDone, EveryBaseDeviceWithTheLengthsOfARowIsInThatRow) {
+  // The register lengths of each base device's die, from the facts its built-in boundary-scan
+  // descriptions are made from: every package of a base device must agree.
+  std::map<std::u16string, std::set<std::pair<int, int>>> lengths;
+  for (const auto& dp : kDevicePackages) {
+    const std::string name = Utf16ToUtf8(dp.Name);
+    const auto facts = bsdl_synth::Records();
+    const auto f = std::find_if(facts.begin(), facts.end(), [&](const auto& r) { return r.name == name; });
+    ASSERT_NE(f, facts.end()) << name;
+    lengths[std::u16string(kBaseNames[dp.BaseName].Name)].insert({f->cells, f->iocsr});
+  }
+  ASSERT_EQ(lengths.size(), static_cast<std::size_t>(kBaseNameCount));
+  std::set<std::u16string> listed;
+  for (const ConfDoneRow& row : ConfDoneRows())
+    for (std::u16string_view name : row.baseNames)
+      if (!name.empty()) {
+        EXPECT_TRUE(listed.insert(std::u16string(name)).second) << Utf16ToUtf8(name) << " is listed twice";
+        const auto it = lengths.find(std::u16string(name));
+        ASSERT_NE(it, lengths.end()) << Utf16ToUtf8(name) << " is no base device";
+        EXPECT_EQ(it->second, (std::set<std::pair<int, int>>{{row.boundaryLength, row.iocsrLength}})) << Utf16ToUtf8(name);
+      }
+  for (const auto& [base, pairs] : lengths) {
+    SCOPED_TRACE(Utf16ToUtf8(base));
+    ASSERT_EQ(pairs.size(), 1u) << "the packages of one base device have different dies";
+    const auto [boundary, iocsr] = *pairs.begin();
+    const auto row = std::find_if(ConfDoneRows().begin(), ConfDoneRows().end(),
+                                  [&](const ConfDoneRow& r) { return r.boundaryLength == boundary && r.iocsrLength == iocsr; });
+    if (row == ConfDoneRows().end())
+      EXPECT_FALSE(ConfDonePosition(base).has_value());
+    else
+      EXPECT_EQ(ConfDonePosition(base), std::make_pair(row->n, row->k));
+  }
+  // Only EP4SE820's die has no row.
+  EXPECT_EQ(listed.size(), lengths.size() - 1);
+  EXPECT_FALSE(listed.count(u"EP4SE820"));
 }
 
 TEST(JtagConfDone, StateAndResetOnTheSimulatedDevice) {
@@ -153,7 +215,8 @@ TEST(JtagConfDone, StateAndResetOnTheSimulatedDevice) {
   };
   const Case cases[] = {
       {"EP4SGX70D", 1, 0, true, 2},   {"EP4SGX70D", 1, 0, false, 1}, {"EP4SGX530N", 3, 1, true, 2},
-      {"EP4SGX530N", 3, 0, false, 1}, {"EP4SE820", 1, 0, true, 1},   {"EP4S40G5", 2, 1, true, 1},
+      {"EP4SGX530N", 3, 0, false, 1}, {"EP4SE820", 1, 0, true, 1},   {"EP4S40G5", 2, 1, true, 2},
+      {"EP4SGX110H", 1, 0, true, 2},  {"EP4S100G4", 2, 0, false, 1},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(std::string(c.base) + " at " + std::to_string(c.position) + " of " + std::to_string(c.count));
@@ -162,8 +225,8 @@ TEST(JtagConfDone, StateAndResetOnTheSimulatedDevice) {
     const std::u16string base(c.base, c.base + std::strlen(c.base));
     EXPECT_EQ(GetDeviceState(b.channel.get(), base, c.position), c.state);
     EXPECT_EQ(b.sim->OpenCount(), b.sim->CloseCount());
-    // Reset clears the device; it reports success when the state then reads 1, which for a
-    // base device without a row is always so.
+    // Reset clears the device; it reports success when the state then reads 1, which for
+    // EP4SE820 (no row) is always so.
     EXPECT_TRUE(ResetDevice(b.channel.get(), base, c.position));
     EXPECT_FALSE(b.fpga->ConfDone());
   }
@@ -216,28 +279,70 @@ TEST(JtagHost, FamilySettingsFromTheHostsFamilyObject) {
 }
 
 TEST(JtagHost, ProgressStepsOncePerWholePercent) {
+  // The host environment's display: what the host sees after each single step, and how many
+  // steps it announces as changing nothing.
   auto steps = [](std::int64_t total, int stepCalls) {
     auto& host = sim::SimHost::Configure({});
-    HostProgress p;
-    p.Begin(u"caption", total);
+    HostEnvironment env(u"Stratix4");
+    env.ProgressBegin(u"caption", total);
     std::vector<std::size_t> after;
     for (int k = 0; k < stepCalls; ++k) {
-      p.Step();
+      const std::int64_t quiet = env.ProgressQuietSteps();
+      const std::size_t before = host.guiManager->CallsTo(hostid::IDispGUIManager::StatusBarSetState).size();
+      env.ProgressStep(1);
       std::size_t n = 0;
-      for (const auto& c : host.guiManager->CallsTo(hostid::IDispGUIManager::StatusBarSetState)) n += c.Int(0) == -7;
+      const auto calls = host.guiManager->CallsTo(hostid::IDispGUIManager::StatusBarSetState);
+      for (const auto& c : calls) n += c.Int(0) == -7;
+      // A step announced as quiet sends nothing; the step after the quiet ones sends.
+      EXPECT_EQ(calls.size() == before, quiet > 0) << "total " << total << ", step " << k;
       after.push_back(n);
     }
-    p.End();
-    p.Step();  // after the end: nothing
+    env.ProgressEnd();
+    env.ProgressStep(1);  // after the end: nothing
     return after;
   };
   EXPECT_EQ(steps(4, 4), (std::vector<std::size_t>{25, 50, 75, 100}));
-  EXPECT_EQ(steps(0, 2), (std::vector<std::size_t>{100, 100}));
-  EXPECT_EQ(steps(3, 4), (std::vector<std::size_t>{33, 67, 100, 100}));
+  EXPECT_EQ(steps(3, 4).back(), 100u);
+  EXPECT_EQ(steps(3, 3), (std::vector<std::size_t>{33, 67, 100}));
   const auto thousand = steps(1000, 1000);
   EXPECT_EQ(thousand[3], 0u);  // 0.4 %
+  EXPECT_EQ(thousand[4], 1u);  // 0.5 % rounds up
   EXPECT_EQ(thousand[5], 1u);  // 0.6 %
   EXPECT_EQ(thousand.back(), 100u);
+  steps(997, 997);  // no whole number of steps per percent
+  steps(250, 250);
+}
+
+TEST(JtagHost, ProgressStepsInBatchesShowWhatSingleStepsShow) {
+  // Stepping n at once sends what n single steps send, and the quiet count never hides a change.
+  auto& host = sim::SimHost::Configure({});
+  auto sevens = [&] {
+    std::size_t n = 0;
+    for (const auto& c : host.guiManager->CallsTo(hostid::IDispGUIManager::StatusBarSetState)) n += c.Int(0) == -7;
+    return n;
+  };
+  for (const std::int64_t total : {std::int64_t{1}, std::int64_t{7}, std::int64_t{199}, std::int64_t{201}, std::int64_t{65537},
+                                   std::int64_t{kMaxFileBytes}}) {
+    SCOPED_TRACE(total);
+    host.guiManager->ClearCalls();
+    host::BeginProgress(u"x", total);
+    std::int64_t at = 0;
+    while (at < total) {
+      const std::int64_t quiet = host::QuietProgressSteps();
+      ASSERT_GE(quiet, 0);
+      const std::int64_t run = quiet >= total - at ? total - at : quiet + 1;
+      const std::size_t before = sevens();
+      if (run > 1) host::StepProgress(run - 1);
+      EXPECT_EQ(sevens(), before) << "quiet steps sent something at " << at;
+      host::StepProgress(1);
+      at += run;
+      // The percentage shown is the rounded share of the steps taken.
+      EXPECT_EQ(static_cast<std::int64_t>(sevens()), (at * 200 + total) / (2 * total)) << at;
+    }
+    host::EndProgress();
+    EXPECT_EQ(sevens(), 100u);
+  }
+  EXPECT_EQ(host::QuietProgressSteps(), INT64_MAX);  // none running
 }
 
 }  // namespace
