@@ -6,6 +6,7 @@
 #include <random>
 
 #include "platform/path.h"
+#include "platform/widestring.h"
 #include "tests/jtag_fixture.h"
 
 namespace s4::test {
@@ -129,6 +130,58 @@ TEST_F(JtagConfiguration, ProgressAdvancesByWholePercentPerByte) {
   EXPECT_EQ(codes[codes.size() - 2], -6);
   EXPECT_EQ(codes.back(), -4);
   EXPECT_EQ(caption, u"Programming Device Via JTAG...");
+}
+
+TEST_F(JtagConfiguration, ProgressChangesAfterTheSameByteAsWithOneStepPerByte) {
+  // 250 bytes: the shown percentage changes after bytes 1, 3, 5, 7, ... (round(100 c / 250)).
+  // Each -7 must arrive while the device holds exactly the bits up to that byte.
+  constexpr std::size_t kBytes = 250;
+  const TempFile rbf(std::vector<std::uint8_t>(kBytes, 0x5A));
+  JtagBench bench(0, "EP4SGX70D");
+  std::vector<std::size_t> bytesAtStep;
+  sim::SimHost::Instance().guiManager->On(hostid::IDispGUIManager::StatusBarSetState, [&](sim::SimCall& c) {
+    if (c.Int(0) == -7) bytesAtStep.push_back((bench.fpga->Received().size() - kCycles) / 8);
+    return Variant();
+  });
+  ASSERT_TRUE(bench.Call(did::ProgramDevice, {rbf.HostPath()}).ok());
+  std::vector<std::size_t> expected;
+  for (std::size_t c = 1, shown = 0; c <= kBytes; ++c)
+    for (const std::size_t percent = (c * 200 + kBytes) / (2 * kBytes); shown < percent; ++shown) expected.push_back(c);
+  EXPECT_EQ(bytesAtStep, expected);
+}
+
+TEST_F(JtagConfiguration, EveryBaseDeviceWithARowReadsConfiguredAfterADownload) {
+  // The five whose rows come from the die they share with other base devices, and one of the
+  // rows they share.
+  for (const char16_t* base : {u"EP4SGX110H", u"EP4S40G2", u"EP4S40G5", u"EP4S100G3", u"EP4S100G4", u"EP4SGX110D"}) {
+    const std::string name = Utf16ToUtf8(base);
+    SCOPED_TRACE(name);
+    const std::int32_t kind = KindOfBaseName(base);
+    ASSERT_GE(kind, 0);
+    const std::vector<std::uint8_t> file = {0xC3, 0x5A, 0x01};
+    const TempFile rbf(file);
+    JtagBench bench(kind, name, 2, 1);
+    bench.fpga->SetConfigurationClocks(1 + kCycles);
+    bench.fpga->SetExpectedImage(file);
+    EXPECT_EQ(bench.Call(did::GetDeviceState).value.raw().lVal, 1);
+    ASSERT_EQ(bench.Call(did::ProgramDevice, {rbf.HostPath()}).value.raw().lVal, 24);
+    ASSERT_TRUE(bench.fpga->ConfDone());
+    EXPECT_EQ(bench.Call(did::GetDeviceState).value.raw().lVal, 2);
+    // And a reset is seen to take.
+    EXPECT_EQ(bench.Call(did::ResetDevice).value.raw().boolVal, VARIANT_TRUE);
+    EXPECT_EQ(bench.Call(did::GetDeviceState).value.raw().lVal, 1);
+  }
+}
+
+TEST_F(JtagConfiguration, AnEmptyFileIsRefusedBeforeTheChannelIsOpened) {
+  // Sent, it would start the device with nothing but the trailer's ones as its bitstream.
+  const TempFile rbf({});
+  JtagBench bench(0, "EP4SGX70D");
+  const CallResult r = bench.Call(did::ProgramDevice, {rbf.HostPath()});
+  EXPECT_EQ(r.hr, E_UNEXPECTED);
+  EXPECT_EQ(bench.channel->OpenCount(), 0);
+  EXPECT_EQ(bench.fpga->LoadCount(kProgram), 0);
+  EXPECT_EQ(bench.fpga->LoadCount(kStartup), 0);
 }
 
 TEST_F(JtagConfiguration, UserCodeOfTheDeviceAtItsPosition) {

@@ -125,6 +125,37 @@ TEST(JtagProgram, IgnoredLeadingBytesAreNotSentButStillCountAsProgress) {
   }
 }
 
+TEST(JtagProgram, AFileLargerThanOneReadArrivesWholeAndInOrder) {
+  // Over two reads' worth, with the skipped leading bytes ending inside the first read and
+  // none: the device receives every byte after them, in order, and progress counts them all.
+  std::vector<std::uint8_t> file(2 * 64 * 1024 + 3);
+  std::uint32_t x = 1;
+  for (auto& b : file) b = static_cast<std::uint8_t>((x = x * 1103515245u + 12345u) >> 16);
+  for (const std::int32_t ignore : {0, 7}) {
+    Bench b("EP4SGX70D", 1, 0);
+    File f(file);
+    RecordingEnvironment env;
+    env.family.bytesToIgnore = ignore;
+    EXPECT_EQ(ProgramDevice(b.channel.get(), 0, f.path, env), static_cast<std::int32_t>(8 * file.size()));
+    const std::vector<std::uint8_t> sent(file.begin() + ignore, file.end());
+    EXPECT_EQ(b.fpga->Received().size(), 175 + 8 * sent.size() + 128 + 1);
+    EXPECT_TRUE(b.fpga->Received().HoldsBytesAt(175, sent)) << ignore;
+    EXPECT_EQ(env.steps, static_cast<int>(file.size()));
+  }
+}
+
+TEST(JtagProgram, FilesThatCannotBeProgrammedAreRefusedBeforeTheChannelIsOpened) {
+  Bench b("EP4SGX70D", 1, 0);
+  RecordingEnvironment env;
+  File empty({});
+  EXPECT_THROW(ProgramDevice(b.channel.get(), 0, empty.path, env), std::runtime_error);
+  // Not a file at all: nothing to program, and no error (the host's rule for a missing file).
+  EXPECT_EQ(ProgramDevice(b.channel.get(), 0, ToHostPath(std::filesystem::temp_directory_path().string()), env), 0);
+  EXPECT_EQ(ProgramDevice(b.channel.get(), 0, u"\\no\\such\\file.rbf", env), 0);
+  EXPECT_EQ(b.sim->OpenCount(), 0);
+  EXPECT_TRUE(env.events.empty());
+}
+
 TEST(JtagProgram, ActiveDisengageComesBeforeProgramWhenTheFamilyAsksForIt) {
   for (const bool disengage : {false, true}) {
     Bench b("EP4SGX70D", 2, 1);
@@ -149,6 +180,54 @@ TEST(JtagProgram, AFileTooLargeForTheBitCountIsRefusedBeforeAnythingIsSent) {
   RecordingEnvironment env;
   EXPECT_THROW(ProgramDevice(b.channel.get(), 0, f.path, env), std::runtime_error);
   EXPECT_EQ(b.sim->OpenCount(), 0);
+}
+
+TEST(JtagProgram, AFailingPinCallAmongTheDataBitsIsTheLastCallMade) {
+  // Each call of two data bits in turn fails (the five of a bit, and behind another device
+  // the extra low clock's two as well): nothing follows it but the channel's Close, the
+  // progress display is ended and the failure reaches the caller.
+  const std::vector<std::uint8_t> file(300, 0xA5);
+  // Counts the channel's calls when the data starts (programming begins the progress display
+  // right before the first data bit).
+  struct Marking : RecordingEnvironment {
+    sim::SimJtagChannel* sim = nullptr;
+    std::uint64_t callsBeforeData = 0;
+    void ProgressBegin(std::u16string_view c, std::int64_t t) override {
+      callsBeforeData = sim->Calls();
+      RecordingEnvironment::ProgressBegin(c, t);
+    }
+  };
+  for (const int position : {0, 1}) {
+    std::uint64_t before = 0;
+    {
+      Bench b("EP4SGX70D", 2, position);
+      File f(file);
+      Marking env;
+      env.sim = b.sim.get();
+      ProgramDevice(b.channel.get(), position, f.path, env);
+      before = env.callsBeforeData;
+    }
+    const std::uint64_t perBit = position ? 7 : 5;
+    for (std::uint64_t k = 0; k < 2 * perBit; ++k) {
+      SCOPED_TRACE("position " + std::to_string(position) + ", call " + std::to_string(k) + " of byte 40");
+      Bench b("EP4SGX70D", 2, position);
+      File f(file);
+      Marking env;
+      env.sim = b.sim.get();
+      b.sim->FailCall(before + 40 * 8 * perBit + k + 1);
+      EXPECT_THROW(ProgramDevice(b.channel.get(), position, f.path, env), std::runtime_error);
+      EXPECT_EQ(env.callsBeforeData, before);
+      const std::string& t = b.sim->Trace();
+      const auto fail = t.find("[fail pin]");
+      ASSERT_NE(fail, std::string::npos);
+      EXPECT_EQ(t.substr(fail), "[fail pin][Close]");
+      // The bits whose high clock came before the failure arrived.
+      EXPECT_EQ(b.fpga->Received().size(), 175 + 40 * 8 + k / perBit);
+      EXPECT_FALSE(b.sim->IsOpen());
+      EXPECT_EQ(env.events.back(), "end");
+      EXPECT_EQ(env.steps, 40);
+    }
+  }
 }
 
 TEST(JtagConfDone, PositionTableIgnoresCaseAndKnowsItsRows) {
