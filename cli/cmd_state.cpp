@@ -2,6 +2,7 @@
 #include <cstdio>
 #include <iostream>
 
+#include "cli/device_state.h"
 #include "cli/jtag_target.h"
 #include "cli/session.h"
 #include "cli/variant_json.h"
@@ -50,14 +51,20 @@ void RegisterOne(CLI::App& app, GlobalOptions& globals, int& exitCode, Op op) {
       case Op::State: {
         const std::int32_t st = r.value.raw().lVal;
         j["state"] = st;
-        if (!o->jtag.json) std::printf("%d (%s)\n", st, st == 2 ? "configured" : "not configured");
+        j["stateKnown"] = StateIsReadable(target.info().baseName);
+        if (!o->jtag.json) std::printf("%d (%s)\n", st, StateText(st, target.info().baseName).c_str());
         exitCode = kExitOk;
         break;
       }
       case Op::Reset: {
         const bool ok = r.value.raw().boolVal != VARIANT_FALSE;
+        const bool known = StateIsReadable(target.info().baseName);
         j["reset"] = ok;
-        if (!o->jtag.json) std::printf("%s\n", ok ? "reset: the device reads as not configured" : "reset did NOT take: the device still reads as configured");
+        j["stateKnown"] = known;
+        if (!o->jtag.json)
+          std::printf("%s\n", !known ? "reset sent; whether it took is unknown: no CONF_DONE position for this device"
+                               : ok   ? "reset: the device reads as not configured"
+                                      : "reset did NOT take: the device still reads as configured");
         exitCode = ok ? kExitOk : kExitFailure;
         break;
       }
