@@ -184,6 +184,30 @@ TEST_F(JtagConfiguration, AnEmptyFileIsRefusedBeforeTheChannelIsOpened) {
   EXPECT_EQ(bench.fpga->LoadCount(kStartup), 0);
 }
 
+TEST_F(JtagConfiguration, ProgramsAFileWithANonAsciiName) {
+  // The host hands over UTF-16 path texts; the file must open as named on every system.
+  const std::filesystem::path folder =
+      std::filesystem::temp_directory_path() / ("s4_jtag_names_" + std::to_string(::getpid()));
+  std::filesystem::create_directories(folder);
+  const std::filesystem::path file = folder / std::filesystem::path(u8"d\u00e9j\u00e0_\u00fc.rbf");
+  const std::vector<std::uint8_t> bytes = {0x12, 0x34, 0x56};
+  std::ofstream(file, std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()), 3);
+  ASSERT_TRUE(std::filesystem::is_regular_file(file));
+  const std::u8string utf8 = file.u8string();
+  const std::u16string hostPath = ToHostPath(std::string_view(reinterpret_cast<const char*>(utf8.data()), utf8.size()));
+  EXPECT_NE(hostPath.find(u"d\u00e9j\u00e0_\u00fc.rbf"), std::u16string::npos);
+
+  JtagBench bench(0, "EP4SGX70D");
+  bench.fpga->SetConfigurationClocks(kCycles);
+  bench.fpga->SetExpectedImage(bytes);
+  const CallResult r = bench.Call(did::ProgramDevice, {Variant(std::u16string_view(hostPath))});
+  EXPECT_TRUE(r.ok()) << HresultName(r.hr);
+  EXPECT_EQ(r.value.raw().lVal, 24);
+  EXPECT_TRUE(bench.fpga->Received().HoldsBytesAt(kCycles, bytes));
+  EXPECT_TRUE(bench.fpga->ConfDone());
+  std::filesystem::remove_all(folder);
+}
+
 TEST_F(JtagConfiguration, UserCodeOfTheDeviceAtItsPosition) {
   JtagBench bench(0, "EP4SGX70D", 3, 1);
   bench.fpga->SetUserCode(0xCAFEF00Du);
