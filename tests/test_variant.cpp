@@ -3,8 +3,10 @@
 // answers the same.
 #include <gtest/gtest.h>
 
+#include <cstdint>
 #include <cstdlib>
 #include <cstring>
+#include <vector>
 
 #include "platform/variant.h"
 #include "platform/widestring.h"
@@ -77,6 +79,46 @@ TEST(VariantChangeType, ThroughReferences) {
   EXPECT_EQ(Render(out), "VT_I4 123 (0x0000007B)");
   ref.detach();  // references own nothing
   byVariant.detach();
+}
+
+// An array is no scalar, whether the VARIANT holds it or refers to it; a reference needs a
+// target.
+TEST(VariantChangeType, ArraysAndEmptyReferences) {
+#if defined(_WIN32)
+  SAFEARRAY* array = SafeArrayCreateVector(VT_I4, 0, 2);
+  ASSERT_NE(array, nullptr);
+#else
+  std::vector<std::uint8_t> descriptor(24, 0);  // stands for the array's descriptor
+  void* array = descriptor.data();
+#endif
+  void* arrayVariable = array;
+  struct Case {
+    const char* what;
+    VARTYPE vt;
+    void* value;
+    VARTYPE to;
+    HRESULT hr;
+  };
+  const Case cases[] = {
+      {"I4 array to I4", VT_ARRAY | VT_I4, array, VT_I4, DISP_E_TYPEMISMATCH},
+      {"I4 array to text", VT_ARRAY | VT_I4, array, VT_BSTR, DISP_E_TYPEMISMATCH},
+      {"I4 array by reference to I4", VT_ARRAY | VT_I4 | VT_BYREF, &arrayVariable, VT_I4, DISP_E_TYPEMISMATCH},
+      {"I4 array by reference to text", VT_ARRAY | VT_I4 | VT_BYREF, &arrayVariable, VT_BSTR, DISP_E_TYPEMISMATCH},
+      {"I4 array by reference to bool", VT_ARRAY | VT_I4 | VT_BYREF, &arrayVariable, VT_BOOL, DISP_E_TYPEMISMATCH},
+      {"reference to an integer that points nowhere", VT_I4 | VT_BYREF, nullptr, VT_I4, E_INVALIDARG},
+  };
+  for (const auto& c : cases) {
+    VARIANT from;
+    VariantInit(&from);
+    from.vt = c.vt;
+    from.byref = c.value;
+    Variant out;
+    EXPECT_EQ(VariantChangeType(out.get(), &from, 0, c.to), c.hr) << c.what;
+    EXPECT_EQ(out.vt(), VT_EMPTY) << c.what;
+  }
+#if defined(_WIN32)
+  SafeArrayDestroy(array);
+#endif
 }
 
 TEST(VariantChangeType, InPlaceReplacesTheSource) {
