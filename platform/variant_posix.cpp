@@ -270,7 +270,8 @@ HRESULT Dereference(const VARIANT& src, VARIANT& out) {
     return S_OK;
   }
   const VARTYPE base = src.vt & VT_TYPEMASK;
-  if (!src.byref) return E_INVALIDARG;
+  // A reference to nothing holds no value of its type (the system library says the same).
+  if (!src.byref) return DISP_E_TYPEMISMATCH;
   VariantInit(&out);
   if (src.vt & VT_ARRAY) {
     // A reference to an array is the array, not an element: the caller's variable holds the
