@@ -211,6 +211,31 @@ std::vector<std::uint32_t> SimJtagChannel::ScanIdCodes() {
   return codes;
 }
 
+HRESULT channel_id::ReadArguments(DISPID id, const DISPPARAMS* params, UINT* argErr, std::int32_t (&args)[3]) {
+  int expected = 0;
+  switch (id) {
+    case kOpen: case kClose: case kGetDeviceCount: case kPrepare: expected = 0; break;
+    case kGotoState: case kClockTMS: expected = 1; break;
+    case kSetInstruction: case kMoveState: expected = 2; break;
+    case kShiftData: expected = 3; break;
+    default: return E_NOTIMPL;
+  }
+  const UINT given = params ? params->cArgs : 0;
+  if (given != static_cast<UINT>(expected)) return DISP_E_BADPARAMCOUNT;
+  // Arguments arrive reversed; args[k] is the k-th in call order.
+  for (int k = 0; k < expected; ++k) {
+    const UINT slot = static_cast<UINT>(expected - 1 - k);
+    Variant v = Variant::Adopt(params->rgvarg[slot]);
+    const HRESULT hr = v.ToInt32(args[k]);
+    v.detach();  // the caller owns its argument
+    if (FAILED(hr)) {
+      if (argErr) *argErr = slot;
+      return DISP_E_TYPEMISMATCH;
+    }
+  }
+  return S_OK;
+}
+
 // ---- IUnknown / IDispatch ------------------------------------------------------------------
 
 HRESULT SimJtagChannel::QueryInterface(REFIID iid, void** out) {
@@ -247,28 +272,8 @@ HRESULT SimJtagChannel::GetIDsOfNames(REFIID, LPOLESTR*, UINT, LCID, DISPID*) { 
 HRESULT SimJtagChannel::Invoke(DISPID id, REFIID, LCID, WORD, DISPPARAMS* params, VARIANT* result, EXCEPINFO*,
                                UINT* argErr) {
   using namespace channel_id;
-  int expected = 0;
-  switch (id) {
-    case kOpen: case kClose: case kGetDeviceCount: case kPrepare: expected = 0; break;
-    case kGotoState: case kClockTMS: expected = 1; break;
-    case kSetInstruction: case kMoveState: expected = 2; break;
-    case kShiftData: expected = 3; break;
-    default: return E_NOTIMPL;
-  }
-  const UINT given = params ? params->cArgs : 0;
-  if (given != static_cast<UINT>(expected)) return DISP_E_BADPARAMCOUNT;
-  // Arguments arrive reversed; arg(k) is the k-th in call order.
   std::int32_t args[3] = {};
-  for (int k = 0; k < expected; ++k) {
-    const UINT slot = static_cast<UINT>(expected - 1 - k);
-    Variant v = Variant::Adopt(params->rgvarg[slot]);
-    const HRESULT hr = v.ToInt32(args[k]);
-    v.detach();  // the caller owns its argument
-    if (FAILED(hr)) {
-      if (argErr) *argErr = slot;
-      return DISP_E_TYPEMISMATCH;
-    }
-  }
+  if (const HRESULT hr = ReadArguments(id, params, argErr, args); FAILED(hr)) return hr;
   if (!Admit(id)) {
     Trace("[fail " + std::to_string(id) + "]");
     return E_FAIL;

@@ -36,6 +36,12 @@ inline constexpr DISPID kSetInstruction = op::SetInstruction;
 inline constexpr DISPID kMoveState = op::MoveState;
 inline constexpr DISPID kGotoState = op::GotoState;
 inline constexpr DISPID kClockTMS = op::ClockTMS;
+
+// Reads the integer arguments of one channel operation into args, in call order. Answers
+// S_OK, E_NOTIMPL for an operation channels do not have, DISP_E_BADPARAMCOUNT, or
+// DISP_E_TYPEMISMATCH with *argErr at the argument. Every channel of the simulated host
+// (the simulated chain, the SVF recording) takes its calls through this one reading.
+HRESULT ReadArguments(DISPID id, const DISPPARAMS* params, UINT* argErr, std::int32_t (&args)[3]);
 }  // namespace channel_id
 
 class SimJtagChannel final : public IDispatch, public IJTagPinAccess {

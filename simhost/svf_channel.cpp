@@ -130,27 +130,8 @@ HRESULT SvfChannel::GetIDsOfNames(REFIID, LPOLESTR*, UINT, LCID, DISPID*) { retu
 HRESULT SvfChannel::Invoke(DISPID id, REFIID, LCID, WORD, DISPPARAMS* params, VARIANT* result, EXCEPINFO*,
                            UINT* argErr) {
   using namespace channel_id;
-  int expected = 0;
-  switch (id) {
-    case kOpen: case kClose: case kGetDeviceCount: case kPrepare: expected = 0; break;
-    case kGotoState: case kClockTMS: expected = 1; break;
-    case kSetInstruction: case kMoveState: expected = 2; break;
-    case kShiftData: expected = 3; break;
-    default: return E_NOTIMPL;
-  }
-  const UINT given = params ? params->cArgs : 0;
-  if (given != static_cast<UINT>(expected)) return DISP_E_BADPARAMCOUNT;
   std::int32_t args[3] = {};
-  for (int k = 0; k < expected; ++k) {
-    const UINT slot = static_cast<UINT>(expected - 1 - k);
-    Variant v = Variant::Adopt(params->rgvarg[slot]);
-    const HRESULT hr = v.ToInt32(args[k]);
-    v.detach();  // the caller owns its argument
-    if (FAILED(hr)) {
-      if (argErr) *argErr = slot;
-      return DISP_E_TYPEMISMATCH;
-    }
-  }
+  if (const HRESULT hr = ReadArguments(id, params, argErr, args); FAILED(hr)) return hr;
   if (id != kOpen && id != kClose && !Admit()) {
     lastError_ = "the channel was used while closed";
     return E_FAIL;

@@ -120,7 +120,9 @@ TEST(PinDataAndBoundaryScan, AgreeOnEveryBallOfEveryPackage) {
       for (const auto& [id, members] : *group) {
         ASSERT_EQ(members.size(), 2u) << "pair " << id;
         EXPECT_EQ(members[0]->bank, members[1]->bank) << "pair " << id;
-        if (group == &pairs) EXPECT_EQ(members[0]->uniqueId, members[1]->uniqueId) << "pair " << id;
+        if (group == &pairs) {
+          EXPECT_EQ(members[0]->uniqueId, members[1]->uniqueId) << "pair " << id;
+        }
       }
 
     // Each ball's scan pin is of the kind its pin data says.
